@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Runs the whole test suite of a build tree under its own Xvfb display, then the fuzz smoke run.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+build=${1:-build}
+
+display=:97
+while [ -e "/tmp/.X11-unix/X${display#:}" ] || [ -e "/tmp/.X${display#:}-lock" ]; do
+    display=":$(( ${display#:} + 1 ))"
+done
+Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+trap 'kill $xvfb 2>/dev/null' EXIT
+for _ in $(seq 50); do
+    DISPLAY=$display xdpyinfo >/dev/null 2>&1 && break
+    sleep 0.1
+done
+export DISPLAY=$display
+export QT_QPA_PLATFORM=xcb
+
+status=0
+scripts/run-fuzz.sh "$build-fuzz" || status=1
+(cd "$build" && ctest --output-on-failure --timeout 300 -j1) || status=1
+exit $status

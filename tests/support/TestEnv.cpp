@@ -1,0 +1,67 @@
+#include "tests/support/TestEnv.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QProcess>
+#include <QThread>
+
+namespace testenv {
+
+QString DataDir() {
+    QString dir = qEnvironmentVariable("VELMORA_TEST_DATA");
+    if (dir.isEmpty()) dir = QDir::tempPath() + "/velmora-test-data";
+    QDir().mkpath(dir);
+    return dir;
+}
+
+QString MakeClip(const QString& name, const QStringList& ffmpegArgs) {
+    const QString path = DataDir() + "/" + name;
+    if (QFileInfo(path).size() > 0) return path;
+    const QString tmp = path + ".part." + QFileInfo(name).suffix();
+    QProcess ff;
+    QStringList args{"-hide_banner", "-loglevel", "error", "-y"};
+    args << ffmpegArgs << tmp;
+    ff.start("ffmpeg", args);
+    if (!ff.waitForFinished(120000) || ff.exitCode() != 0) {
+        QFile::remove(tmp);
+        return {};
+    }
+    QFile::remove(path);
+    return QFile::rename(tmp, path) ? path : QString();
+}
+
+QString VideoClip() {
+    return MakeClip("video-320x240-4s.mp4",
+                    {"-f", "lavfi", "-i", "testsrc=size=320x240:rate=25:duration=4", "-f", "lavfi",
+                     "-i", "sine=frequency=440:duration=4", "-c:v", "libx264", "-preset",
+                     "ultrafast", "-pix_fmt", "yuv420p", "-c:a", "aac", "-shortest"});
+}
+
+QString AudioClip() {
+    return MakeClip("audio-3s.m4a",
+                    {"-f", "lavfi", "-i", "sine=frequency=440:duration=3", "-c:a", "aac"});
+}
+
+bool WaitUntil(const std::function<bool()>& pred, int timeoutMs) {
+    QDeadlineTimer deadline(timeoutMs);
+    while (!pred()) {
+        if (deadline.hasExpired()) return pred();
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(1);
+    }
+    return true;
+}
+
+void Spin(int ms) {
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < ms) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(1);
+    }
+}
+
+}  // namespace testenv

@@ -1,0 +1,28 @@
+#pragma once
+// Helpers shared by the GUI tests: an isolated per-user environment, generated media clips and
+// waiting on the event loop.
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+namespace testenv {
+
+// Folder (in the build tree) where generated clips are cached between test runs.
+QString DataDir();
+
+// Generates DataDir()/name with the ffmpeg command line (arguments before the output name) unless
+// it already exists. Returns the absolute path, or an empty string when ffmpeg failed.
+QString MakeClip(const QString& name, const QStringList& ffmpegArgs);
+
+// Common clips: 4 s 320x240 test pattern with a 440 Hz tone, and 3 s of tone without video.
+QString VideoClip();
+QString AudioClip();
+
+// Runs the event loop until pred() holds or timeoutMs pass; returns pred().
+bool WaitUntil(const std::function<bool()>& pred, int timeoutMs = 5000);
+
+// Runs the event loop for ms milliseconds.
+void Spin(int ms);
+
+}  // namespace testenv
