@@ -1,0 +1,89 @@
+#include "app/PlayerApp.h"
+
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QSocketNotifier>
+#include <QUrl>
+#include <csignal>
+
+#include "app/CommandLine.h"
+#include "app/Profile.h"
+#include "app/SingleInstance.h"
+#include "frame/MainFrame.h"
+
+namespace {
+
+int g_signalPipe[2] = {-1, -1};
+
+void OnTerminationSignal(int) {
+    const char byte = 1;
+    [[maybe_unused]] const auto n = ::write(g_signalPipe[1], &byte, 1);
+}
+
+}  // namespace
+
+CPlayerApp::CPlayerApp() = default;
+
+CPlayerApp::~CPlayerApp() {
+    frame_.reset();
+    if (g_signalPipe[0] >= 0) {
+        std::signal(SIGTERM, SIG_DFL);
+        std::signal(SIGINT, SIG_DFL);
+    }
+}
+
+std::optional<QString> CPlayerApp::PathFromArguments(const QStringList& arguments) {
+    std::vector<std::string> args;
+    for (const QString& a : arguments) args.push_back(a.toStdString());
+    const cmdline::Parsed parsed = cmdline::Parse(
+        args, [](const std::string& p) { return QFileInfo::exists(QString::fromStdString(p)); });
+    if (!parsed.path) return std::nullopt;
+    QString path = QString::fromStdString(*parsed.path);
+    if (path.startsWith("file://", Qt::CaseInsensitive)) {
+        const QUrl url(path);
+        if (url.isLocalFile()) path = url.toLocalFile();
+    }
+    return path;
+}
+
+bool CPlayerApp::InitInstance(const QStringList& arguments) {
+    // 1. The command line.
+    const std::optional<QString> path = PathFromArguments(arguments);
+
+    // 2. The settings store.
+    CProfile::Root();
+
+    // 3. One player per user: a second start hands its path over and ends.
+    lock_ = std::make_unique<CInstanceLock>();
+    if (!lock_->TryAcquire() && HandOverToRunningInstance(path)) return false;
+
+    // 4-5. The main window.
+    frame_ = std::make_unique<CMainFrame>();
+    if (!frame_->CreateAndShow()) return false;
+    CloseOnTerminationSignals();
+
+    // 6. The command-line medium.
+    if (path) frame_->OpenMediaPath(frame_->ResolveShortcut(*path));
+    return true;
+}
+
+// SIGTERM and SIGINT close the window the orderly way, as at logout, so settings are saved. The
+// handler only writes to a pipe; the GUI thread does the work.
+void CPlayerApp::CloseOnTerminationSignals() {
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_signalPipe) != 0) return;
+    signalNotifier_ = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, frame_.get());
+    QObject::connect(signalNotifier_, &QSocketNotifier::activated, frame_.get(), [this] {
+        char byte;
+        [[maybe_unused]] const auto n = ::read(g_signalPipe[0], &byte, 1);
+        frame_->close();
+    });
+    struct sigaction action {};
+    action.sa_handler = OnTerminationSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGINT, &action, nullptr);
+}

@@ -1,0 +1,159 @@
+#include "frame/MainFrame.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QScreen>
+#include <QWindow>
+
+#include "app/Profile.h"
+#include "app/SingleInstance.h"
+
+namespace {
+constexpr int kStartWidth = 368;
+constexpr int kControlBarHeight = 58;
+}  // namespace
+
+CMainFrame::CMainFrame() {
+    setWindowTitle(QStringLiteral("Velmora"));
+    setAttribute(Qt::WA_DeleteOnClose, false);
+}
+
+CMainFrame::~CMainFrame() {
+    Shutdown();
+}
+
+bool CMainFrame::CreateAndShow() {
+    if (!OnCreate()) return false;
+    show();
+    setAcceptDrops(true);
+    if (CProfile::Get(profile::kFullScreen) != 0) {
+        // Full screen itself comes with the display modes; the saved state is kept meanwhile.
+        fullScreen_ = false;
+    }
+    return true;
+}
+
+bool CMainFrame::OnCreate() {
+    // The running window listens for second starts and publishes where, before anything else.
+    instanceServer_ = new CInstanceServer(this);
+    const QString name = instanceServer_->Listen();
+    CProfile::Write(profile::kInstance, name);
+    connect(instanceServer_, &CInstanceServer::handOver, this, &CMainFrame::OnHandOver);
+    connect(instanceServer_, &CInstanceServer::activate, this, &CMainFrame::BringForward);
+
+    content_ = new QWidget(this);
+    content_->setAutoFillBackground(true);
+    QPalette black = content_->palette();
+    black.setColor(QPalette::Window, Qt::black);
+    content_->setPalette(black);
+    setCentralWidget(content_);
+    menuBar();  // the menu bar exists from the start; its menus come with the command table
+
+    LoadSettings();
+    ready_ = true;
+    ResetToEmpty();
+    LoadWindowPosition();
+    return true;
+}
+
+int CMainFrame::NonClientHeight() const {
+    return menuBar() && !menuBar()->isHidden() ? menuBar()->sizeHint().height() : 0;
+}
+
+void CMainFrame::LoadWindowPosition() {
+    const int left = CProfile::Get(profile::kLeft);
+    const int top = CProfile::Get(profile::kTop);
+    rememberedRect_ = QRect(QPoint(left, top), QSize(kStartWidth, 1));
+    // The empty window's height follows the layout rule for the initial 320 x 240 picture.
+    const int pictureHeight = kStartWidth * 240 / 320;
+    resize(kStartWidth, pictureHeight + kControlBarHeight + NonClientHeight());
+    QPoint position(left, top);
+    // A window saved on a screen that is gone would open out of reach: use the top-left corner.
+    bool visible = false;
+    for (const QScreen* screen : QGuiApplication::screens())
+        visible |= screen->availableGeometry().intersects(QRect(position, size()));
+    if (!visible) position = QPoint(0, 0);
+    move(position);
+}
+
+void CMainFrame::ResetToEmpty() {
+    if (!ready_) return;
+    setWindowTitle(QStringLiteral("Velmora"));
+}
+
+void CMainFrame::SetVolumeStep(int step) {
+    settings_.volumeStep = std::clamp(step, 0, 10);
+}
+
+QString CMainFrame::ResolveShortcut(const QString& path) const {
+    return path;
+}
+
+void CMainFrame::OpenMediaPath(const QString& path) {
+    emit mediaPathOpened(path);
+}
+
+void CMainFrame::OnHandOver() {
+    CProfile::Refresh();
+    const QString path = CProfile::Get(profile::kHandOverFile);
+    if (path.isEmpty()) return;
+    OpenMediaPath(ResolveShortcut(path));
+}
+
+void CMainFrame::BringForward(const QString& activationToken) {
+    if (!activationToken.isEmpty()) qputenv("XDG_ACTIVATION_TOKEN", activationToken.toUtf8());
+    if (isMinimized()) {
+        show();  // a minimised window stays minimised
+        return;
+    }
+    show();
+    raise();
+    activateWindow();
+}
+
+void CMainFrame::RememberWindowRect() {
+    if (!ready_ || fullScreen_ || windowState() != Qt::WindowNoState) return;
+    rememberedRect_ = frameGeometry();
+    rememberedRect_.setSize(size());
+}
+
+void CMainFrame::moveEvent(QMoveEvent* event) {
+    QMainWindow::moveEvent(event);
+    RememberWindowRect();
+}
+
+void CMainFrame::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    RememberWindowRect();
+}
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void CMainFrame::dropEvent(QDropEvent* event) {
+    QString last;
+    for (const QUrl& url : event->mimeData()->urls())
+        if (url.isLocalFile()) last = url.toLocalFile();
+    if (last.isEmpty()) return;
+    event->acceptProposedAction();
+    OpenMediaPath(ResolveShortcut(last));
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    Shutdown();
+    event->accept();
+}
+
+void CMainFrame::Shutdown() {
+    if (shutDown_) return;
+    shutDown_ = true;
+    ready_ = false;
+    if (instanceServer_) instanceServer_->deleteLater();
+    instanceServer_ = nullptr;
+    SaveSettings();
+}
