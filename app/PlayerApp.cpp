@@ -60,7 +60,9 @@ bool CPlayerApp::InitInstance(const QStringList& arguments) {
     lock_ = std::make_unique<CInstanceLock>();
     if (!lock_->TryAcquire() && HandOverToRunningInstance(path)) return false;
 
-    // 4-5. The main window.
+    // 4-5. The main window. A termination signal that arrives while it is being made closes it
+    // as soon as it exists.
+    CatchTerminationSignals();
     frame_ = std::make_unique<CMainFrame>();
     if (!frame_->CreateAndShow()) return false;
     CloseOnTerminationSignals();
@@ -72,18 +74,22 @@ bool CPlayerApp::InitInstance(const QStringList& arguments) {
 
 // SIGTERM and SIGINT close the window the orderly way, as at logout, so settings are saved. The
 // handler only writes to a pipe; the GUI thread does the work.
-void CPlayerApp::CloseOnTerminationSignals() {
+void CPlayerApp::CatchTerminationSignals() {
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_signalPipe) != 0) return;
-    signalNotifier_ = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, frame_.get());
-    QObject::connect(signalNotifier_, &QSocketNotifier::activated, frame_.get(), [this] {
-        char byte;
-        [[maybe_unused]] const auto n = ::read(g_signalPipe[0], &byte, 1);
-        frame_->close();
-    });
     struct sigaction action {};
     action.sa_handler = OnTerminationSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
     sigaction(SIGTERM, &action, nullptr);
     sigaction(SIGINT, &action, nullptr);
+}
+
+void CPlayerApp::CloseOnTerminationSignals() {
+    if (g_signalPipe[0] < 0) return;
+    signalNotifier_ = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, frame_.get());
+    QObject::connect(signalNotifier_, &QSocketNotifier::activated, frame_.get(), [this] {
+        char byte;
+        [[maybe_unused]] const auto n = ::read(g_signalPipe[0], &byte, 1);
+        frame_->close();
+    });
 }

@@ -26,6 +26,7 @@ class CPlayerApp {
     static std::optional<QString> PathFromArguments(const QStringList& arguments);
 
   private:
+    void CatchTerminationSignals();
     void CloseOnTerminationSignals();
 
     std::unique_ptr<CInstanceLock> lock_;

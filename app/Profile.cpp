@@ -120,6 +120,18 @@ void CProfile::Root(const QString& filePath) {
     s.keptAside = KeepAsideIfDamaged(s.path);
     s.settings = std::make_unique<QSettings>(s.path, IniFormat());
     s.settings->setAtomicSyncRequired(true);
+    if (!s.keptAside.isEmpty()) {
+        // The original is safe in its copy: drop integers that are not numbers, so the file
+        // written from now on is clean and the next start does not keep it aside again.
+        for (const auto& key : profile::kIntKeys) {
+            const QString name = QString(key.section) + '/' + key.name;
+            int unused;
+            if (s.settings->contains(name) &&
+                !ini::ToInt(Utf8(s.settings->value(name).toString()), &unused))
+                s.settings->remove(name);
+        }
+        s.settings->sync();
+    }
 }
 
 QString CProfile::FilePath() {

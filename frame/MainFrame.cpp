@@ -117,8 +117,8 @@ void CMainFrame::BringForward(const QString& activationToken) {
 
 void CMainFrame::RememberWindowRect() {
     if (!ready_ || fullScreen_ || windowState() != Qt::WindowNoState) return;
-    rememberedRect_ = frameGeometry();
-    rememberedRect_.setSize(size());
+    // pos() is where move() puts the window, so a saved place restores without drifting.
+    rememberedRect_ = QRect(pos(), size());
 }
 
 void CMainFrame::moveEvent(QMoveEvent* event) {

@@ -1,0 +1,145 @@
+// The settings store and the main window's settings, in this process.
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "app/Profile.h"
+#include "frame/MainFrame.h"
+
+namespace {
+
+class ProfileTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir_.isValid());
+        path_ = dir_.path() + "/Velmora.ini";
+    }
+    void Root() { CProfile::Root(path_); }
+    void WriteFile(const QByteArray& bytes) {
+        QFile f(path_);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+    QByteArray ReadFile(const QString& path) {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    QTemporaryDir dir_;
+    QString path_;
+};
+
+TEST_F(ProfileTest, EveryKeyRoundTripsWithItsKoreanNames) {
+    Root();
+    int n = 1000;
+    for (const auto& key : profile::kIntKeys) EXPECT_TRUE(CProfile::Write(key, -(++n)));
+    for (const auto& key : profile::kStringKeys)
+        EXPECT_TRUE(CProfile::Write(key, QString("값 %1 \"quoted\" \\ =").arg(key.name)));
+
+    CProfile::Root(path_);  // a fresh start reads the file back
+    EXPECT_TRUE(CProfile::KeptAsidePath().isEmpty());
+    n = 1000;
+    for (const auto& key : profile::kIntKeys)
+        EXPECT_EQ(CProfile::GetInt(key.section, key.name, 7), -(++n)) << key.name;
+    for (const auto& key : profile::kStringKeys)
+        EXPECT_EQ(CProfile::Get(key), QString("값 %1 \"quoted\" \\ =").arg(key.name));
+
+    const QString text = QString::fromUtf8(ReadFile(path_));
+    for (const char* name : {"[설정]", "[폰트]", "[캡션]", "[Folder]",
+                             "인스턴스=", "크기비율=", "외곽선색=", "추가여백=", "전체화면="})
+        EXPECT_TRUE(text.contains(QString::fromUtf8(name))) << name;
+}
+
+TEST_F(ProfileTest, EmptyValuesAreDistinctFromAbsentOnes) {
+    Root();
+    EXPECT_EQ(CProfile::GetString("Folder", "Sami", "default"), "default");
+    CProfile::Write(profile::kCaptionFolder, QString());
+    EXPECT_EQ(CProfile::GetString("Folder", "Sami", "default"), "");
+    EXPECT_EQ(GetProfileInt("설정", "없음", 42), 42);
+    WriteProfileInt("설정", "없음", 0);
+    EXPECT_EQ(GetProfileInt("설정", "없음", 42), 0);
+}
+
+TEST_F(ProfileTest, UnusableValuesReadAsDefaultsAndTheDamagedFileIsKept) {
+    const QByteArray damaged =
+        "[폰트]\n크기비율=0\n글자색=255\n효과=abc\n\x01\x02garbage line\n[캡션]\n위치=-4\n"
+        "추가여백=3\n";
+    WriteFile(damaged);
+    Root();
+    const QString aside = CProfile::KeptAsidePath();
+    ASSERT_FALSE(aside.isEmpty());
+    EXPECT_EQ(ReadFile(aside), damaged);
+    EXPECT_EQ(CProfile::Get(profile::kSizeRatio), 36);       // 0 would divide by zero
+    EXPECT_EQ(CProfile::Get(profile::kEffect), 0);           // not a number
+    EXPECT_EQ(CProfile::Get(profile::kCaptionPosition), 6);  // off the caption area
+    EXPECT_EQ(CProfile::Get(profile::kTextColor), 255);      // usable values stay
+    EXPECT_EQ(CProfile::Get(profile::kExtraLines), 3);
+
+    // Writing afterwards leaves the kept copy alone and gives a clean file.
+    CProfile::Write(profile::kSizeRatio, 30);
+    EXPECT_EQ(ReadFile(aside), damaged);
+    CProfile::Root(path_);
+    EXPECT_TRUE(CProfile::KeptAsidePath().isEmpty());
+    EXPECT_EQ(CProfile::Get(profile::kSizeRatio), 30);
+}
+
+TEST_F(ProfileTest, AnUnreadableSettingsPathIsMovedAsideNotDestroyed) {
+    ASSERT_TRUE(QDir().mkpath(path_ + "/inside"));  // a folder where the file should be
+    Root();
+    ASSERT_FALSE(CProfile::KeptAsidePath().isEmpty());
+    EXPECT_TRUE(QFileInfo(CProfile::KeptAsidePath() + "/inside").isDir());
+    EXPECT_EQ(CProfile::Get(profile::kSizeRatio), 36);
+    EXPECT_TRUE(CProfile::Write(profile::kSizeRatio, 40));
+    CProfile::Root(path_);
+    EXPECT_EQ(CProfile::Get(profile::kSizeRatio), 40);
+}
+
+TEST_F(ProfileTest, AnEmptyStoreGivesTheFrameItsDefaults) {
+    Root();
+    CMainFrame frame;
+    ASSERT_TRUE(frame.CreateAndShow());
+    const CMainFrame::Settings& s = frame.CurrentSettings();
+    EXPECT_EQ(s.volumeStep, 1);
+    EXPECT_EQ(s.textColor, 0xFFFF);
+    EXPECT_EQ(s.outlineColor, 0);
+    EXPECT_EQ(s.effect, 0);
+    EXPECT_EQ(s.sizeRatio, 36);
+    EXPECT_EQ(s.captionPosition, 6);
+    EXPECT_EQ(s.extraLines, 0);
+    EXPECT_EQ(s.fontName, "굴림");
+    EXPECT_FALSE(s.topmost);
+    EXPECT_TRUE(s.framed);
+    EXPECT_TRUE(s.controls);
+    EXPECT_EQ(frame.width(), 368);
+    EXPECT_EQ(frame.RememberedRect().topLeft(), QPoint(0, 0));
+    EXPECT_EQ(frame.windowTitle(), "Velmora");
+    EXPECT_FALSE(frame.isFullScreen());
+    EXPECT_FALSE(CProfile::Get(profile::kInstance).isEmpty());
+}
+
+TEST_F(ProfileTest, TheVolumeStepIsClampedAndSettingsSurviveARestart) {
+    for (const auto& [stored, loaded] : {std::pair{15, 10}, {-3, 0}, {4, 4}}) {
+        Root();
+        CProfile::Write(profile::kVolumeStep, stored);
+        CProfile::Write(profile::kRight, 5000);  // never read: the width is 368 at start
+        CProfile::Write(profile::kSizeRatio, 25);
+        CProfile::Write(profile::kFontName, "바탕체");
+        {
+            CMainFrame frame;
+            ASSERT_TRUE(frame.CreateAndShow());
+            EXPECT_EQ(frame.CurrentSettings().volumeStep, loaded);
+            EXPECT_EQ(frame.width(), 368);
+            frame.close();  // saves
+        }
+        CProfile::Root(path_);
+        EXPECT_EQ(CProfile::Get(profile::kVolumeStep), loaded);
+        EXPECT_EQ(CProfile::Get(profile::kSizeRatio), 25);
+        EXPECT_EQ(CProfile::Get(profile::kFontName), "바탕체");
+        EXPECT_EQ(CProfile::Get(profile::kRight), 368);
+        QFile::remove(path_);
+    }
+}
+
+}  // namespace
