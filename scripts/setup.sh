@@ -7,6 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 mode=${1:-start}
 build=${VELMORA_BUILD_DIR:-build}
+[ "$mode" = test ] && build=${VELMORA_BUILD_DIR:-build-test}
 
 packages=(
     cmake g++ make pkg-config
