@@ -18,6 +18,12 @@
 //  - A colour change holds the colour value as read in bits 0-23 and the byte position where the
 //    colour starts (0..255) in bits 24-31.
 //  - Positions are UTF-8 byte offsets.
+//
+// Limits: each list holds kCapacity entries. Break tags past the 99th are plain tags (one space,
+// no new line), so the final line end always has room. Colour changes past the 100th are ignored:
+// not recorded, and the current colour stays that of the last recorded change. A colour change
+// once the text is longer than 255 bytes ends the parse. Fragments longer than kMaxFragmentBytes
+// are cut to that length.
 class CCaptionParser {
   public:
     static constexpr int kCapacity = 100;  // entries in each list, the final line end included

@@ -255,6 +255,12 @@ TEST(CaptionParser, ListLimits) {
     EXPECT_EQ(parser.CaptionText().size(), 242u);
     EXPECT_EQ(parser.LineEnd(parser.LineEndCount() - 1), kEnd | 242);
 
+    // The longest fragment still gives a text whose length fits the final entry's 24 bits.
+    parser.Parse(std::string(CCaptionParser::kMaxFragmentBytes + 100, 'x'));
+    EXPECT_EQ(parser.CaptionText().size(), 0xFFFFFFu);
+    EXPECT_EQ(parser.LineEnd(0), kEnd | 0xFFFFFF);
+    parser.Parse(fragment);
+
     // Out-of-range reads give 0; a new parse starts from an empty result.
     EXPECT_EQ(parser.ColorChange(-1), 0);
     EXPECT_EQ(parser.ColorChange(100), 0);
