@@ -1,0 +1,225 @@
+#include "playback/PlayList.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+using velmora::playback::DecodeText;
+using velmora::playback::IsValidUtf8;
+using velmora::playback::ParseM3uEntries;
+using Entries = std::vector<std::string>;
+
+// A fresh folder for one test's playlist files, removed afterwards.
+class TempDir {
+  public:
+    TempDir() {
+        std::string pattern = (fs::temp_directory_path() / "velmora-playlist-XXXXXX").string();
+        m_path = ::mkdtemp(pattern.data());
+    }
+    ~TempDir() {
+        std::error_code ec;
+        fs::remove_all(m_path, ec);
+    }
+    std::string Write(const std::string& name, std::string_view bytes) const {
+        const std::string path = (m_path / name).string();
+        std::ofstream(path, std::ios::binary).write(bytes.data(), std::streamsize(bytes.size()));
+        return path;
+    }
+    fs::path Path() const { return m_path; }
+
+  private:
+    fs::path m_path;
+};
+
+TEST(PlayList, Navigation) {
+    CPlayList list;
+    EXPECT_EQ(list.Index(), -1);
+    list.AssignSorted({"b.avi", "a.avi", "c.avi"});
+    EXPECT_EQ(list.Entries(), (Entries{"a.avi", "b.avi", "c.avi"}));
+    EXPECT_EQ(list.Index(), -1);
+
+    const struct {
+        char step;  // F first, N next, P previous
+        const char* entry;
+        int index;
+        bool atLast;
+    } steps[] = {
+        {'F', "a.avi", 0, false}, {'N', "b.avi", 1, false}, {'N', "c.avi", 2, true},
+        {'N', "a.avi", 0, false}, {'P', "c.avi", 2, true},  {'P', "b.avi", 1, false},
+        {'P', "a.avi", 0, false}, {'P', "c.avi", 2, true},  {'F', "a.avi", 0, false},
+    };
+    for (const auto& s : steps) {
+        const std::string got = s.step == 'F'   ? list.First()
+                                : s.step == 'N' ? list.Next()
+                                                : list.Previous();
+        EXPECT_EQ(got, s.entry) << s.step;
+        EXPECT_EQ(list.Index(), s.index);
+        EXPECT_EQ(list.IsAtLast(), s.atLast);
+    }
+
+    // Next from a cleared index starts at the first entry.
+    list.AssignSorted({"x", "y"});
+    EXPECT_EQ(list.Next(), "x");
+
+    list.Clear();
+    EXPECT_EQ(list.Index(), -1);
+    EXPECT_EQ(list.Count(), 0);
+    // An empty list gives nothing and never points anywhere.
+    EXPECT_EQ(list.First(), "");
+    EXPECT_EQ(list.Next(), "");
+    EXPECT_EQ(list.Previous(), "");
+    EXPECT_EQ(list.Index(), -1);
+    EXPECT_TRUE(list.IsAtLast());
+}
+
+TEST(PlayList, SortedSelectionIsBytewise) {
+    CPlayList list;
+    list.AssignSorted({"/v/가.avi", "/v/z.avi", "/v/B.avi", "/v/a.avi", "/v/a.avi"});
+    EXPECT_EQ(list.Entries(),
+              (Entries{"/v/B.avi", "/v/a.avi", "/v/a.avi", "/v/z.avi", "/v/가.avi"}));
+    list.Append("/w/x.avi");
+    EXPECT_EQ(list.Count(), 6);
+}
+
+TEST(PlayList, ParseEntries) {
+    const struct {
+        const char* name;
+        std::string text;
+        Entries entries;
+    } rows[] = {
+        {"blank line ends the list", "a.avi\n\nb.avi\n", {"a.avi"}},
+        {"blank after second entry", "a.avi\nb.avi\n\nc.avi\n", {"a.avi", "b.avi"}},
+        {"comment and padding", "#EXTM3U\n   c.avi  \t\n", {"c.avi"}},
+        {"comment after trimming", "  #x\nd.avi", {"d.avi"}},
+        {"CRLF lines",
+         "#EXTM3U\r\n#EXTINF:10,Title\r\n/v/a.avi\r\n/v/b.avi\r\n",
+         {"/v/a.avi", "/v/b.avi"}},
+        {"white-space-only line ends the list", "a\n \t\r\nb", {"a"}},
+        {"first line blank", "\na.avi\n", {}},
+        {"no final line feed", "a\nb", {"a", "b"}},
+        {"inner blanks kept", " my movie.avi ", {"my movie.avi"}},
+        {"lone CR is no line break", "a\rb\n", {"a\rb"}},
+        {"empty text", "", {}},
+        {"only comments", "#a\n#b\n", {}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(ParseM3uEntries(row.text), row.entries);
+    }
+}
+
+TEST(PlayList, DecodeText) {
+    const struct {
+        const char* name;
+        std::string bytes;
+        std::string text;
+    } rows[] = {
+        {"ASCII", "a.avi", "a.avi"},
+        {"UTF-8", "영화.avi", "영화.avi"},
+        {"UTF-8 with BOM", "\xEF\xBB\xBF영화.avi", "영화.avi"},
+        {"CP949", "\xB0\xA1\xB3\xAA.avi", "가나.avi"},
+        {"CP949 extension (UHC)", "\x81\x41", "갂"},
+        {"undecodable bytes",
+         "a\xFF"
+         "b\xB0",
+         "a\xEF\xBF\xBD"
+         "b\xEF\xBF\xBD"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const std::string text = DecodeText(row.bytes);
+        EXPECT_TRUE(IsValidUtf8(text));
+        EXPECT_EQ(text, row.text);
+    }
+
+    const struct {
+        std::string bytes;
+        bool valid;
+    } utf8[] = {
+        {"", true},
+        {"abc", true},
+        {"가", true},
+        {"\xF0\x9F\x8E\xAC", true},
+        {"\xC0\xAF", false},
+        {"\xE0\x80\xAF", false},
+        {"\xED\xA0\x80", false},
+        {"\xF4\x90\x80\x80", false},
+        {"\xEA\xB0", false},
+        {"\x80", false},
+        {"\xFF", false},
+    };
+    for (const auto& row : utf8) EXPECT_EQ(IsValidUtf8(row.bytes), row.valid) << row.bytes;
+}
+
+TEST(PlayList, LoadM3uFiles) {
+    TempDir dir;
+    const struct {
+        const char* name;
+        std::string bytes;
+        Entries entries;
+    } rows[] = {
+        {"blank line stop", "a.avi\n\nb.avi\n", {"a.avi"}},
+        {"comments and trimming", "#EXTM3U\n  c.avi  \n", {"c.avi"}},
+        {"CRLF", "a.avi\r\nb.avi\r\n", {"a.avi", "b.avi"}},
+        {"BOM", "\xEF\xBB\xBF/v/영화.avi\n", {"/v/영화.avi"}},
+        {"CP949", "/v/\xB0\xA1\xB3\xAA.avi\r\n/v/b.avi\r\n", {"/v/가나.avi", "/v/b.avi"}},
+        {"empty file", "", {}},
+        {"binary garbage", std::string("\0\xFF\xFE\x01\n\x80\x80", 7), {}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        CPlayList list;
+        const int count = list.LoadM3u(dir.Write("list.m3u", row.bytes));
+        if (std::string_view(row.name) == "binary garbage") {
+            EXPECT_EQ(count, 2);  // two odd entries, but no crash and valid UTF-8
+            for (const auto& e : list.Entries()) EXPECT_TRUE(IsValidUtf8(e));
+            continue;
+        }
+        EXPECT_EQ(count, int(row.entries.size()));
+        EXPECT_EQ(list.Entries(), row.entries);
+    }
+
+    // Entries are appended to what the list holds.
+    CPlayList list;
+    list.Append("x.avi");
+    EXPECT_EQ(list.LoadM3u(dir.Write("two.m3u", "a\nb\n")), 3);
+    EXPECT_EQ(list.Entries(), (Entries{"x.avi", "a", "b"}));
+}
+
+TEST(PlayList, LoadM3uUnreadable) {
+    TempDir dir;
+    CPlayList list;
+    list.Append("kept");
+    EXPECT_EQ(list.LoadM3u((dir.Path() / "missing.m3u").string()), -1);
+    EXPECT_EQ(list.LoadM3u(dir.Path().string()), -1);  // a folder
+    const std::string fifo = (dir.Path() / "fifo.m3u").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(list.LoadM3u(fifo), -1);  // would block forever if it were opened
+    EXPECT_EQ(list.LoadM3u("/dev/zero"), -1);
+    EXPECT_EQ(list.Entries(), Entries{"kept"});
+    const std::string locked = dir.Write("locked.m3u", "a\n");
+    ::chmod(locked.c_str(), 0);
+    if (std::ifstream(locked).is_open()) GTEST_SKIP() << "running as root";
+    EXPECT_EQ(list.LoadM3u(locked), -1);
+}
+
+TEST(PlayList, SizeBound) {
+    // A playlist past the bound is read to its last whole line inside the bound.
+    const std::string line = "/v/entry-with-a-long-name.avi\n";  // 30 bytes
+    std::string bytes;
+    while (bytes.size() < CPlayList::kMaxFileBytes) bytes += line;
+    CPlayList list;
+    const int count = list.LoadM3uBytes(bytes);
+    EXPECT_EQ(size_t(count), CPlayList::kMaxFileBytes / line.size());
+    EXPECT_EQ(list.Entries().back(), "/v/entry-with-a-long-name.avi");
+}
+
+}  // namespace
