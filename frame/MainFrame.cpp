@@ -11,6 +11,9 @@
 
 #include "app/Profile.h"
 #include "app/SingleInstance.h"
+#include "controls/ControlDlg.h"
+#include "playback/MediaPlayer2.h"
+#include "playback/MediaWindow.h"
 
 namespace {
 constexpr int kStartWidth = 368;
@@ -53,11 +56,66 @@ bool CMainFrame::OnCreate() {
     setCentralWidget(content_);
     menuBar();  // the menu bar exists from the start; its menus come with the command table
 
+    player_ = new CMediaPlayer2(content_, this);
+    if (!player_->IsValid()) return false;
+    controlBar_ = new CControlDlg(content_);
+    controlBar_->EnableSeek(false);
+    ConnectParts();
+
     LoadSettings();
+    // The media control's start-up properties, in their order.
+    static constexpr std::pair<int, bool> kStartup[] = {
+        {23, false},  {1086, false}, {24, false},   {26, false},   {1015, true},  {1021, false},
+        {1014, true}, {1064, false}, {1017, true},  {1018, true},  {1025, false}, {1045, true}};
+    for (const auto& [id, value] : kStartup) player_->SetStartupProperty(id, value);
     ready_ = true;
     ResetToEmpty();
     LoadWindowPosition();
+    controlBar_->show();
     return true;
+}
+
+// The one place where the parts are wired to the frame: they emit intent, the frame acts.
+void CMainFrame::ConnectParts() {
+    CMediaPlayer2* p = player_;
+    connect(p, &CMediaPlayer2::OpenStateChange, this, &CMainFrame::OnOpenStateChange);
+    connect(p, &CMediaPlayer2::PlayStateChange, this, &CMainFrame::OnPlayStateChange);
+    connect(p, &CMediaPlayer2::PositionChange, this, &CMainFrame::OnPositionChange);
+    connect(p, &CMediaPlayer2::ScriptCommand, this, &CMainFrame::OnScriptCommand);
+    connect(p, &CMediaPlayer2::Error, this, &CMainFrame::OnMediaError);
+    connect(p, &CMediaPlayer2::EndOfStream, this, &CMainFrame::OnEndOfStream);
+
+    CControlDlg* bar = controlBar_;
+    bar->SetPlayStateReader([this] { return int(playState_); });
+    bar->SetDurationReader([this] { return player_->GetDuration(); });
+    connect(bar, &CControlDlg::commandPosted, this, &CMainFrame::OnCommand);
+    connect(bar, &CControlDlg::seekRequested, this, [this](double seconds) {
+        if (openState_ == 6) player_->SetCurrentPosition(seconds);
+    });
+    connect(bar, &CControlDlg::volumeStepChosen, this, &CMainFrame::SetVolumeStep);
+    connect(
+        bar, &CControlDlg::keyForFrame, this,
+        [this](QKeyEvent* event, bool* handled) {
+            if (event->type() == QEvent::KeyPress) *handled = HandleKey(event);
+        },
+        Qt::DirectConnection);
+    connect(bar, &CControlDlg::focusToFrame, this, [this] { setFocus(Qt::OtherFocusReason); });
+    connect(bar, &CControlDlg::quitRequested, qApp, &QApplication::quit, Qt::QueuedConnection);
+}
+
+// Until the layout rule places everything, the picture fills the client area above the control
+// bar, which takes the bottom 58 pixels.
+void CMainFrame::PlaceControlBar() {
+    if (!content_) return;
+    const int w = content_->width(), h = content_->height();
+    controlBar_->setGeometry(0, h - kControlBarHeight, w, kControlBarHeight);
+    player_->MediaWindow()->setGeometry(0, 0, w, std::max(0, h - kControlBarHeight));
+    if (openState_ == 6 && player_->GetImageSourceWidth() > 0) {
+        player_->MediaWindow()->show();
+        player_->MediaWindow()->lower();
+    } else {
+        player_->MediaWindow()->hide();
+    }
 }
 
 int CMainFrame::NonClientHeight() const {
@@ -128,6 +186,8 @@ void CMainFrame::moveEvent(QMoveEvent* event) {
 
 void CMainFrame::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
+    if (!ready_) return;
+    PlaceControlBar();
     RememberWindowRect();
 }
 
@@ -136,12 +196,12 @@ void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
 }
 
 void CMainFrame::dropEvent(QDropEvent* event) {
-    QString last;
+    QStringList paths;
     for (const QUrl& url : event->mimeData()->urls())
-        if (url.isLocalFile()) last = url.toLocalFile();
-    if (last.isEmpty()) return;
+        if (url.isLocalFile()) paths << url.toLocalFile();
+    if (paths.isEmpty()) return;
     event->acceptProposedAction();
-    OpenMediaPath(ResolveShortcut(last));
+    OnDropFiles(paths);
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
@@ -153,6 +213,7 @@ void CMainFrame::Shutdown() {
     if (shutDown_) return;
     shutDown_ = true;
     ready_ = false;
+    pollTimer_.stop();
     if (instanceServer_) instanceServer_->deleteLater();
     instanceServer_ = nullptr;
     SaveSettings();

@@ -1,16 +1,30 @@
 #pragma once
 // The player's one top-level window. It owns every other window and object of the player, keeps
-// them placed over its client area and tears them down when it closes.
+// them placed over its client area, routes every command, and tears everything down when it
+// closes. Its work is split by feature over several files:
+//   MainFrame.cpp       creation, hand-over, shutdown, window events
+//   FrameSettings.cpp   loading and saving settings
+//   FrameOpen.cpp       opening media, caption files, playlists and dropped files
+//   FrameCommands.cpp   the command table, keys and transport commands
+//   FramePlayback.cpp   the media control's events, the poll timer and the time display
 
+#include <QBasicTimer>
 #include <QMainWindow>
 #include <QRect>
 #include <QString>
+#include <functional>
+
+#include "captions/CaptionParser.h"
+#include "playback/PlayList.h"
 
 class CInstanceServer;
+class CControlDlg;
+class CMediaPlayer2;
+class QKeyEvent;
 
 class CMainFrame : public QMainWindow {
     Q_OBJECT
-  public:
+public:
     // Construction sets the initial values; no window is made yet.
     CMainFrame();
     ~CMainFrame() override;
@@ -19,12 +33,27 @@ class CMainFrame : public QMainWindow {
     // not be made.
     bool CreateAndShow();
 
-    // Frame operations used from several places.
-    QString ResolveShortcut(const QString& path) const;
-    void OpenMediaPath(const QString& path);
+    // Runs a command as if chosen from a menu; a command its rule disables is ignored.
+    void OnCommand(int id);
+    bool IsCommandEnabled(int id) const;
 
+    // Replaces a path naming a shortcut (a symbolic link or a desktop link entry) by its target.
+    // Returns true when it did.
+    bool ResolveShortcut(QString& path) const;
+    QString ResolveShortcut(const QString& path) const;
+    // Opens a medium with the caption file found for it.
+    void OpenMediaPath(const QString& path);
+    // Makes a caption file the current one for the medium that is loaded.
+    void ApplySubtitleFile(const QString& path);
+    // Loads a playlist file and opens its first entry.
+    void OpenPlaylist(const QString& path);
+    // What a drop of files does with them: only the last one counts.
+    void OnDropFiles(const QStringList& paths);
     // What a second start handed over: read "설정"/"파일" and open it.
     void OnHandOver();
+    // Volume step 0 (loudest) .. 10 (silent), clamped.
+    void SetVolumeStep(int step);
+    void ResetToEmpty();
 
     // Settings held by the frame, loaded at creation and saved at destruction.
     struct Settings {
@@ -44,28 +73,76 @@ class CMainFrame : public QMainWindow {
     bool IsReady() const { return ready_; }
     QRect RememberedRect() const { return rememberedRect_; }
 
-  signals:
+    // Parts and state, for the parts that read them and for tests.
+    CMediaPlayer2* Player() const { return player_; }
+    CControlDlg* ControlBar() const { return controlBar_; }
+    const CCaptionParser& CaptionParser() const { return parser_; }
+    const CPlayList& PlayList() const { return playlist_; }
+    int PlaylistLength() const { return playlistLength_; }
+    long OpenState() const { return openState_; }
+    long PlayState() const { return playState_; }
+    bool IsPollTimerActive() const { return pollTimer_.isActive(); }
+
+    // The open-file dialogs; tests replace them. Each returns the chosen paths, empty on cancel.
+    using FileChooser = std::function<QStringList(const QString& title, const QString& filter,
+                                                  const QString& startFolder, bool multiple)>;
+    void SetFileChooser(FileChooser chooser) { chooseFiles_ = std::move(chooser); }
+
+    static constexpr int kPollTimerId = 9449;  // the poll timer's name
+    static constexpr int kPollPeriodMs = 250;
+
+signals:
     // Every path that reaches open-media-path, once per call.
     void mediaPathOpened(const QString& path);
+    // A caption fragment was parsed.
+    void captionParsed();
 
-  protected:
+protected:
     void closeEvent(QCloseEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
 
-  private:
+private:
     bool OnCreate();
+    void ConnectParts();
     void LoadSettings();
     void LoadWindowPosition();
     void SaveSettings();
     void Shutdown();
-    void ResetToEmpty();
     void BringForward(const QString& activationToken);
-    void SetVolumeStep(int step);
     void RememberWindowRect();
     int NonClientHeight() const;
+    void PlaceControlBar();
+
+    // Commands.
+    bool HandleKey(QKeyEvent* event);
+    void OnOpenFile();
+    void OnOpenSubtitle();
+    void OnPlayPause();
+    void OnStop();
+    void OnStepPlaylist(bool forward);
+    void OnSeek(double delta);
+    void OnMute();
+    void ClearPlaylistForSingleItem();
+    void EnablePrevNext(bool enable);
+    QStringList ChooseFiles(const QString& title, const QString& filter,
+                            const QString& startFolder, bool multiple);
+
+    // The media control's events.
+    void OnOpenStateChange(long oldState, long newState);
+    void OnPlayStateChange(long oldState, long newState);
+    void OnPositionChange(double oldPosition, double newPosition);
+    void OnScriptCommand(const QString& type, const QString& param);
+    void OnMediaError();
+    void OnEndOfStream(long result);
+    void OnPollTimer();
+    void ShowSeekPosition(double position);
+    void ShowPosition(int seconds);
+    void SetDurationText(int seconds);
 
     Settings settings_;
     bool ready_ = false;
@@ -73,6 +150,19 @@ class CMainFrame : public QMainWindow {
     bool fullScreen_ = false;
     bool controlsBeforeFullScreen_ = true;
     QRect rememberedRect_;
+
+    long openState_ = 0;
+    long playState_ = 8;
+    int playlistLength_ = -1;
+    int lastShownSecond_ = -1;
+    QString durationText_;
+    QBasicTimer pollTimer_;
+
+    CPlayList playlist_;
+    CCaptionParser parser_;
     CInstanceServer* instanceServer_ = nullptr;
     QWidget* content_ = nullptr;
+    CMediaPlayer2* player_ = nullptr;
+    CControlDlg* controlBar_ = nullptr;
+    FileChooser chooseFiles_;
 };

@@ -1,0 +1,102 @@
+// The media control's events, the poll timer and the time display.
+
+#include <QFileInfo>
+#include <QTimerEvent>
+#include <QDir>
+
+#include "controls/ControlDlg.h"
+#include "frame/MainFrame.h"
+#include "playback/MediaPlayer2.h"
+#include "playback/MediaWindow.h"
+#include "playback/PlaybackRules.h"
+
+namespace pb = velmora::playback;
+
+void CMainFrame::OnOpenStateChange(long /*oldState*/, long newState) {
+    if (newState == 6) {
+        controlBar_->EnableSeek(true);
+        controlBar_->EnableTransport(true);
+        SetDurationText(int(player_->GetDuration()));
+        PlaceControlBar();
+        QString title = player_->GetFileName() + QStringLiteral(" - Velmora");
+        title = title.mid(title.lastIndexOf('\\') + 1);
+        title = title.mid(title.lastIndexOf('/') + 1);
+        setWindowTitle(title);
+    } else if (newState == 0) {
+        setWindowTitle(QStringLiteral("Velmora"));
+        ResetToEmpty();
+    }
+    openState_ = newState;
+}
+
+void CMainFrame::OnPlayStateChange(long /*oldState*/, long newState) {
+    playState_ = newState;
+    controlBar_->UpdatePlayState(int(newState));
+    if (newState == 2) {
+        pollTimer_.start(kPollPeriodMs, this);
+    } else if (newState == 1) {
+        pollTimer_.stop();
+    } else if (newState == 0) {
+        pollTimer_.stop();
+        ShowPosition(0);
+    }
+}
+
+void CMainFrame::OnPositionChange(double /*oldPosition*/, double newPosition) {
+    ShowSeekPosition(newPosition);
+}
+
+void CMainFrame::ShowSeekPosition(double position) {
+    const double duration = player_->GetDuration();
+    // Without a duration (a live stream) the slider rests at 0.
+    controlBar_->SetSeekPosition(duration > 0 ? int(position * 10000 / duration) : 0);
+    ShowPosition(int(position));
+}
+
+void CMainFrame::timerEvent(QTimerEvent* event) {
+    if (event->timerId() == pollTimer_.timerId()) OnPollTimer();
+    QMainWindow::timerEvent(event);
+}
+
+void CMainFrame::OnPollTimer() { ShowSeekPosition(player_->GetCurrentPosition()); }
+
+void CMainFrame::ShowPosition(int seconds) {
+    if (seconds < 0) {
+        controlBar_->SetTimeText(QString());
+        return;
+    }
+    if (seconds == lastShownSecond_) return;
+    lastShownSecond_ = seconds;
+    controlBar_->SetTimeText(QString::fromStdString(pb::FormatTime(seconds)) + '/' +
+                             durationText_);
+}
+
+void CMainFrame::SetDurationText(int seconds) {
+    durationText_ = QString::fromStdString(pb::FormatTime(std::max(0, seconds)));
+}
+
+void CMainFrame::OnScriptCommand(const QString& type, const QString& param) {
+    if (type != QStringLiteral("Text")) return;
+    parser_.Parse(param.toStdString());
+    emit captionParsed();
+}
+
+void CMainFrame::OnMediaError() { ResetToEmpty(); }
+
+void CMainFrame::OnEndOfStream(long /*result*/) {
+    if (playlistLength_ > 0) {
+        if (playlist_.Index() >= playlistLength_ - 1) return;  // the last entry ends playback
+        OpenMediaPath(ResolveShortcut(QString::fromStdString(playlist_.Next())));
+        return;
+    }
+    // Without a playlist, the next numbered file of the same folder follows.
+    const QString current = player_->GetFileName();
+    const QFileInfo info(current);
+    if (!info.isFile()) return;
+    std::vector<std::string> candidates;
+    for (const QFileInfo& entry : info.dir().entryInfoList(QDir::Files))
+        candidates.push_back(entry.absoluteFilePath().toStdString());
+    const std::optional<std::string> next =
+        pb::NextNumberedFile(info.absoluteFilePath().toStdString(), candidates);
+    if (next) OpenMediaPath(QString::fromStdString(*next));
+}
