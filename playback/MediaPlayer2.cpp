@@ -1,0 +1,452 @@
+#include "playback/MediaPlayer2.h"
+
+#include <QFile>
+#include <cmath>
+
+#include "captions/SamiReader.h"
+#include "playback/MediaWindow.h"
+#include "playback/MpvHandle.h"
+#include "playback/SamiClock.h"
+#include "playback/VideoSurface.h"
+
+namespace {
+
+// Answers to GetAsync carry the load they belong to in the upper bits and what they are in the
+// lower byte, so answers for a load that has been replaced are recognised and dropped.
+enum ReplyKind : quint64 { kReplyVid = 1, kReplyWidth = 2, kReplyHeight = 3, kReplyDuration = 4 };
+quint64 ReplyTag(int load, ReplyKind kind) {
+    return (quint64(load) << 8) | kind;
+}
+
+// How long an opening video file may take to report its picture size before it is reported open
+// anyway (a decoder that never delivers a frame must not keep the medium in the opening state).
+constexpr int kVideoSizeWaitMs = 3000;
+
+}  // namespace
+
+// The one table from mpv property names to the control's values and events.
+struct CMediaPlayer2::ObservedProperty {
+    const char* name;
+    CMpvHandle::Format format;
+    void (CMediaPlayer2::*apply)(const QVariant&);
+};
+
+const CMediaPlayer2::ObservedProperty CMediaPlayer2::kObserved[] = {
+    {"time-pos", CMpvHandle::Format::Double, &CMediaPlayer2::OnTimePos},
+    {"duration", CMpvHandle::Format::Double, &CMediaPlayer2::OnDuration},
+    {"dwidth", CMpvHandle::Format::Int64, &CMediaPlayer2::OnDisplayWidth},
+    {"dheight", CMpvHandle::Format::Int64, &CMediaPlayer2::OnDisplayHeight},
+    {"pause", CMpvHandle::Format::Flag, &CMediaPlayer2::OnPause},
+    {"eof-reached", CMpvHandle::Format::Flag, &CMediaPlayer2::OnEofReached},
+    {"speed", CMpvHandle::Format::Double, &CMediaPlayer2::OnSpeed},
+    {"mute", CMpvHandle::Format::Flag, &CMediaPlayer2::OnMute},
+};
+
+QString CMediaPlayer2::DefaultAudioOutput() {
+    const QString ao = qEnvironmentVariable("VELMORA_AO");
+    return ao.isEmpty() ? QStringLiteral("auto") : ao;
+}
+
+double CMediaPlayer2::MpvVolumeFor(long hundredthsDb) {
+    // mpv's volume is cubic: gain = (v / 100)^3, so v = 100 * 10^(dB / 60) gives the decibels.
+    // The bottom of the scale (-96 dB and below) is silence.
+    if (hundredthsDb <= -9600) return 0.0;
+    if (hundredthsDb >= 0) return 100.0;
+    return 100.0 * std::pow(10.0, double(hundredthsDb) / 6000.0);
+}
+
+CMediaPlayer2::CMediaPlayer2(QWidget* mediaWindowParent, QObject* parent) : QObject(parent) {
+    m_mpv = new CMpvHandle(CMpvHandle::Options{DefaultAudioOutput()}, this);
+    m_clock = new CSamiClock(this);
+    connect(m_clock, &CSamiClock::CueDue, this,
+            [this](const QString& markup) { emit ScriptCommand(QStringLiteral("Text"), markup); });
+
+    // The render context must exist before the first load: the media window creates it.
+    m_window = new CMediaWindow(m_mpv, mediaWindowParent);
+    connect(m_window, &CMediaWindow::MouseUp, this, &CMediaPlayer2::OnMouseUp);
+    connect(m_window, &CMediaWindow::MouseMove, this, [this](short b, short s, long x, long y) {
+        if (m_sendMouseMoves) emit MouseMove(b, s, x, y);
+    });
+    connect(m_window, &CMediaWindow::DblClick, this, [this](short b, short s, long x, long y) {
+        if (m_sendMouseClicks) emit DblClick(b, s, x, y);
+    });
+
+    for (const ObservedProperty& p : kObserved) m_mpv->Observe(p.name, p.format);
+    connect(m_mpv, &CMpvHandle::PropertyChanged, this, &CMediaPlayer2::OnPropertyChanged);
+    connect(m_mpv, &CMpvHandle::PropertyReply, this, &CMediaPlayer2::OnPropertyReply);
+    connect(m_mpv, &CMpvHandle::StartFile, this, &CMediaPlayer2::OnStartFile);
+    connect(m_mpv, &CMpvHandle::FileLoaded, this, &CMediaPlayer2::OnFileLoaded);
+    connect(m_mpv, &CMpvHandle::EndFile, this, &CMediaPlayer2::OnEndFile);
+    connect(m_mpv, &CMpvHandle::PlaybackRestart, this, &CMediaPlayer2::OnPlaybackRestart);
+
+    m_videoWait.setSingleShot(true);
+    connect(&m_videoWait, &QTimer::timeout, this, &CMediaPlayer2::FinishOpen);
+}
+
+CMediaPlayer2::~CMediaPlayer2() {
+    // A media window nobody adopted is ours to delete; an adopted one stops rendering once the
+    // handle is gone.
+    if (m_window && !m_window->parent()) delete m_window.data();
+}
+
+CMediaWindow* CMediaPlayer2::MediaWindow() const {
+    return m_window;
+}
+bool CMediaPlayer2::IsValid() const {
+    return m_mpv->IsValid() && m_mpv->HasRenderContext();
+}
+
+// ---- properties and methods -------------------------------------------------------------------
+
+void CMediaPlayer2::SetFileName(const QString& path) {
+    if (path.isEmpty()) {
+        m_fileName.clear();
+        m_loadRequested = false;
+        ++m_loadsIssued;  // whatever is still on its way is superseded
+        m_mpv->Command({"stop"});
+        m_fileLoaded = false;
+        SetOpenState(kClosed);
+        UpdatePlayState();
+        return;
+    }
+    RequestLoad(path);
+}
+
+void CMediaPlayer2::Open(const QString& address) {
+    if (!address.isEmpty()) RequestLoad(address);
+}
+
+void CMediaPlayer2::SetSAMIFileName(const QString& path) {
+    m_samiFileName = path;
+    // A caption file chosen for the medium that plays takes effect at once, unless a load follows
+    // right away (which reads it then).
+    QTimer::singleShot(0, this, [this] {
+        if (m_loadRequested || m_openState != kOpen) return;
+        LoadCaptions();
+        SyncCaptions(true);
+    });
+}
+
+void CMediaPlayer2::SetCurrentPosition(double seconds) {
+    if (!std::isfinite(seconds)) return;
+    seconds = std::max(0.0, seconds);
+    if (m_loadRequested) {
+        m_startAt = seconds;
+        m_position = seconds;
+        return;
+    }
+    if (m_openState == kOpening) {
+        m_pendingSeek = seconds;
+        m_position = seconds;
+        return;
+    }
+    if (m_openState != kOpen) return;
+    if (m_duration > 0) seconds = std::min(seconds, m_duration);
+    if (!m_seeking) m_seekFrom = m_position;
+    m_seeking = true;
+    m_seekTo = seconds;
+    m_position = seconds;
+    m_mpv->Command({"seek", QString::number(seconds, 'f', 3), "absolute"});
+}
+
+void CMediaPlayer2::SetVolume(long hundredthsDb) {
+    m_volume = std::clamp(hundredthsDb, -10000L, 0L);
+    m_mpv->SetProperty("volume", MpvVolumeFor(m_volume));
+}
+
+void CMediaPlayer2::SetMute(bool mute) {
+    m_mute = mute;
+    m_mpv->SetProperty("mute", mute);
+}
+
+void CMediaPlayer2::Play() {
+    if (m_openState == kOpen && m_eof) {
+        if (!m_autoRewind) return;
+        SetCurrentPosition(0);
+    }
+    m_stopped = false;
+    m_pause = false;
+    m_mpv->SetProperty("pause", false);
+    UpdatePlayState();
+    SyncCaptions(false);
+}
+
+void CMediaPlayer2::Pause() {
+    m_stopped = false;
+    m_pause = true;
+    m_mpv->SetProperty("pause", true);
+    UpdatePlayState();
+    SyncCaptions(false);
+}
+
+void CMediaPlayer2::Stop() {
+    m_stopped = true;
+    m_pause = true;
+    m_mpv->SetProperty("pause", true);
+    UpdatePlayState();
+    SyncCaptions(false);
+}
+
+void CMediaPlayer2::ShowDialog(long) {}
+
+void CMediaPlayer2::SetStartupProperty(int id, bool value) {
+    switch (id) {
+        case kAutoStart:
+            m_autoStart = value;
+            break;
+        case kAutoRewind:
+            m_autoRewind = value;
+            break;
+        case kClickToPlay:
+            m_clickToPlay = value;
+            break;
+        case kSendMouseClickEvents:
+            m_sendMouseClicks = value;
+            break;
+        case kSendMouseMoveEvents:
+            m_sendMouseMoves = value;
+            break;
+        default:
+            // Display parts (controls, status bar, position controls, tracker, display), the
+            // context menu, the start animation and error dialogs: this control has none of them,
+            // and errors always arrive as the Error event.
+            break;
+    }
+}
+
+void CMediaPlayer2::OnMouseUp(short button, short shift, long x, long y) {
+    if (m_sendMouseClicks) emit MouseUp(button, shift, x, y);
+    if (m_clickToPlay && button == 1 && m_openState == kOpen) {
+        if (m_playState == kPlaying)
+            Pause();
+        else
+            Play();
+    }
+}
+
+// ---- loading ----------------------------------------------------------------------------------
+
+void CMediaPlayer2::RequestLoad(const QString& path) {
+    m_fileName = path;
+    m_startAt = -1;
+    m_pendingSeek = -1;
+    if (m_loadRequested) return;
+    m_loadRequested = true;
+    // The load goes out on the next turn of the event loop, so a position put right after it is
+    // handed to mpv as the start position.
+    QTimer::singleShot(0, this, &CMediaPlayer2::IssueLoad);
+}
+
+void CMediaPlayer2::LoadCaptions() {
+    std::vector<sami::SamiCue> cues;
+    if (!m_samiFileName.isEmpty())
+        cues = sami::LoadSamiFile(QFile::encodeName(m_samiFileName).toStdString());
+    m_clock->SetCues(std::move(cues));
+}
+
+void CMediaPlayer2::IssueLoad() {
+    if (!m_loadRequested) return;
+    m_loadRequested = false;
+    LoadCaptions();
+
+    SetOpenState(kClosed);
+    m_fileLoaded = false;
+    m_waitingForVideo = false;
+    m_videoWait.stop();
+    m_eof = false;
+    m_endRaised = false;
+    m_stopped = false;
+    m_seeking = false;
+    m_duration = 0;
+    m_videoW = m_videoH = 0;
+    m_position = std::max(0.0, m_startAt);
+    m_pause = !m_autoStart;  // pause carries over between files in mpv: set it for every load
+    if (m_window) m_window->Surface()->Clear();
+    UpdatePlayState();
+
+    m_mpv->SetProperty("pause", m_pause);
+    QStringList cmd{"loadfile", m_fileName, "replace"};
+    if (m_startAt > 0) cmd << QStringLiteral("start=%1").arg(m_startAt, 0, 'f', 3);
+    m_startAt = -1;
+    ++m_loadsIssued;
+    m_mpv->Command(cmd);
+    SetOpenState(kOpening);
+}
+
+void CMediaPlayer2::OnStartFile(qint64 entryId) {
+    ++m_startsSeen;
+    if (m_startsSeen == m_loadsIssued) m_entryId = entryId;
+}
+
+void CMediaPlayer2::OnFileLoaded() {
+    if (m_startsSeen != m_loadsIssued || m_openState != kOpening) return;
+    m_fileLoaded = true;
+    m_mpv->GetAsync("duration", CMpvHandle::Format::Double,
+                    ReplyTag(m_loadsIssued, kReplyDuration));
+    m_mpv->GetAsync("vid", CMpvHandle::Format::String, ReplyTag(m_loadsIssued, kReplyVid));
+}
+
+void CMediaPlayer2::OnPropertyReply(quint64 tag, const QString&, const QVariant& value) {
+    if (int(tag >> 8) != m_loadsIssued || !m_fileLoaded) return;
+    switch (tag & 0xFF) {
+        case kReplyDuration:
+            if (value.isValid()) m_duration = value.toDouble();
+            break;
+        case kReplyVid: {
+            const QString vid = value.toString();
+            if (!value.isValid() || vid.isEmpty() || vid == "no" || vid == "false") {
+                FinishOpen();  // no picture: 0 x 0
+                break;
+            }
+            m_waitingForVideo = true;
+            m_mpv->GetAsync("dwidth", CMpvHandle::Format::Int64,
+                            ReplyTag(m_loadsIssued, kReplyWidth));
+            m_mpv->GetAsync("dheight", CMpvHandle::Format::Int64,
+                            ReplyTag(m_loadsIssued, kReplyHeight));
+            m_videoWait.start(kVideoSizeWaitMs);
+            break;
+        }
+        case kReplyWidth:
+            if (value.isValid()) OnDisplayWidth(value);
+            break;
+        case kReplyHeight:
+            if (value.isValid()) OnDisplayHeight(value);
+            break;
+    }
+}
+
+void CMediaPlayer2::FinishOpen() {
+    if (m_openState != kOpening || !m_fileLoaded) return;
+    m_waitingForVideo = false;
+    m_videoWait.stop();
+    SetOpenState(kOpen);
+    UpdatePlayState();
+    if (m_pendingSeek >= 0) {
+        const double s = m_pendingSeek;
+        m_pendingSeek = -1;
+        SetCurrentPosition(s);
+    }
+    SyncCaptions(true);
+    if (m_eof && !m_endRaised) {
+        m_endRaised = true;
+        emit EndOfStream(0);
+    }
+}
+
+void CMediaPlayer2::OnEndFile(int reason, int /*error*/, qint64 entryId) {
+    if (entryId != m_entryId || m_startsSeen != m_loadsIssued || m_loadRequested) return;
+    m_fileLoaded = false;
+    m_waitingForVideo = false;
+    m_videoWait.stop();
+    if (reason == 4 /* MPV_END_FILE_REASON_ERROR */) {
+        SetOpenState(kClosed);
+        UpdatePlayState();
+        emit Error();
+        return;
+    }
+    if (reason == 0 /* MPV_END_FILE_REASON_EOF */ && !m_endRaised && m_openState == kOpen) {
+        m_endRaised = true;
+        m_eof = true;
+        UpdatePlayState();
+        emit EndOfStream(0);
+    }
+    SetOpenState(kClosed);
+    UpdatePlayState();
+}
+
+void CMediaPlayer2::OnPlaybackRestart() {
+    if (m_openState != kOpen) return;
+    if (m_seeking) {
+        m_seeking = false;
+        emit PositionChange(m_seekFrom, m_seekTo);
+    }
+    SyncCaptions(true);
+}
+
+// ---- observed properties ----------------------------------------------------------------------
+
+void CMediaPlayer2::OnPropertyChanged(const QString& name, const QVariant& value) {
+    for (const ObservedProperty& p : kObserved) {
+        if (name == QLatin1String(p.name)) {
+            (this->*p.apply)(value);
+            return;
+        }
+    }
+}
+
+void CMediaPlayer2::OnTimePos(const QVariant& v) {
+    if (!v.isValid() || m_seeking || m_openState != kOpen) return;
+    m_position = v.toDouble();
+    SyncCaptions(false);
+}
+
+void CMediaPlayer2::OnDuration(const QVariant& v) {
+    if (v.isValid()) m_duration = v.toDouble();
+}
+
+void CMediaPlayer2::OnDisplayWidth(const QVariant& v) {
+    m_videoW = v.isValid() ? long(v.toLongLong()) : 0;
+    if (m_waitingForVideo && m_videoW > 0 && m_videoH > 0) FinishOpen();
+}
+
+void CMediaPlayer2::OnDisplayHeight(const QVariant& v) {
+    m_videoH = v.isValid() ? long(v.toLongLong()) : 0;
+    if (m_waitingForVideo && m_videoW > 0 && m_videoH > 0) FinishOpen();
+}
+
+void CMediaPlayer2::OnPause(const QVariant& v) {
+    m_pause = v.toBool();
+    UpdatePlayState();
+    SyncCaptions(false);
+}
+
+void CMediaPlayer2::OnEofReached(const QVariant& v) {
+    const bool eof = v.toBool();
+    if (eof == m_eof) return;
+    m_eof = eof;
+    if (!eof) {
+        m_endRaised = false;  // moved away from the end: the next arrival is a new end
+        UpdatePlayState();
+        return;
+    }
+    UpdatePlayState();
+    if (m_openState == kOpen && !m_endRaised) {
+        m_endRaised = true;
+        emit EndOfStream(0);
+    }
+}
+
+void CMediaPlayer2::OnSpeed(const QVariant& v) {
+    if (v.isValid() && v.toDouble() > 0) m_speed = v.toDouble();
+    SyncCaptions(false);
+}
+
+void CMediaPlayer2::OnMute(const QVariant& v) {
+    m_mute = v.toBool();
+}
+
+// ---- states -----------------------------------------------------------------------------------
+
+void CMediaPlayer2::SetOpenState(long state) {
+    if (state == m_openState) return;
+    const long old = m_openState;
+    m_openState = state;
+    emit OpenStateChange(old, state);
+}
+
+void CMediaPlayer2::UpdatePlayState() {
+    long state = kPlaying;
+    if (m_openState != kOpen || m_stopped || m_eof)
+        state = kStopped;
+    else if (m_pause)
+        state = kPaused;
+    if (state == m_playState) return;
+    const long old = m_playState;
+    m_playState = state;
+    emit PlayStateChange(old, state);
+}
+
+void CMediaPlayer2::SyncCaptions(bool force) {
+    if (m_openState != kOpen || (m_seeking && !force)) return;
+    m_clock->Sync(m_position, m_playState == kPlaying, m_speed, force);
+}

@@ -1,0 +1,78 @@
+#pragma once
+// The one owner of the libmpv client handle and of its render context.
+//
+// Threading rules
+// - Every member function is called on the GUI thread, and every signal is emitted there.
+// - libmpv calls two callbacks on its own threads: the wakeup callback (new events) and the render
+//   context's update callback (a new frame may be ready). Both only post a queued call to this
+//   object (coalesced by an atomic flag) and return; nothing else is touched from those threads.
+// - Events are drained with mpv_wait_event(0) on the GUI thread until none is left.
+// - Commands and property writes go out asynchronously (mpv_command_async, mpv_set_property_async)
+//   so the GUI thread never waits for the player core. Getters of the facade answer from observed
+//   property values instead of asking mpv.
+// - The render context is created before any file is loaded and rendered into on the GUI thread
+//   only. It is freed before the handle (libmpv requires that order), in the destructor.
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <atomic>
+
+struct mpv_handle;
+struct mpv_render_context;
+
+class CMpvHandle : public QObject {
+    Q_OBJECT
+  public:
+    struct Options {
+        QString audioOutput = "auto";  // mpv "ao"; "null" in tests
+    };
+
+    explicit CMpvHandle(const Options& options, QObject* parent = nullptr);
+    ~CMpvHandle() override;
+
+    bool IsValid() const { return m_mpv != nullptr; }
+
+    // Observes a property; changes arrive as PropertyChanged(name, value). Flags arrive as bool,
+    // int64 as qlonglong, doubles as double, strings as QString; an unavailable value as an invalid
+    // QVariant.
+    enum class Format { Flag, Int64, Double, String };
+    void Observe(const char* name, Format format);
+
+    // Asks for a value without waiting; the answer arrives as PropertyReply(tag, name, value), in
+    // order with the other events.
+    void GetAsync(const char* name, Format format, quint64 tag);
+
+    void Command(const QStringList& args);
+    void SetProperty(const char* name, const QVariant& value);
+
+    // Software rendering (the render API's "sw" backend). The context is created once; RenderSw
+    // draws the current video frame into memory of the given size (bgr0, stride a multiple of 64).
+    bool CreateSoftwareRenderContext();
+    bool HasRenderContext() const { return m_render != nullptr; }
+    // True when the core has a new frame since the last call (clears the flag in libmpv).
+    bool FrameUpdatePending();
+    bool RenderSw(int width, int height, size_t stride, void* pixels);
+
+  signals:
+    void PropertyChanged(const QString& name, const QVariant& value);
+    void PropertyReply(quint64 tag, const QString& name, const QVariant& value);
+    void StartFile(qint64 entryId);
+    void FileLoaded();
+    // reason: mpv_end_file_reason; error: mpv error code (negative) for reason ERROR.
+    void EndFile(int reason, int error, qint64 entryId);
+    void PlaybackRestart();
+    void FrameReady();
+
+  private:
+    static void OnWakeup(void* self);
+    static void OnRenderUpdate(void* self);
+    void DrainEvents();
+    void DeliverFrame();
+
+    mpv_handle* m_mpv = nullptr;
+    mpv_render_context* m_render = nullptr;
+    std::atomic<bool> m_drainPosted{false};
+    std::atomic<bool> m_framePosted{false};
+};

@@ -1,0 +1,92 @@
+#include "playback/SwVideoSurface.h"
+
+#include <QPainter>
+#include <cstdlib>
+
+#include "playback/MpvHandle.h"
+
+namespace {
+// Frames are rendered at most at this size; a larger widget scales the picture up when painting,
+// so a window placed at an absurd size cannot make the buffer huge.
+constexpr int kMaxRenderSide = 4096;
+}  // namespace
+
+IVideoSurface* CreateVideoSurface(CMpvHandle* handle, QWidget* parent) {
+    return new CSwVideoSurface(handle, parent);
+}
+
+void CSwVideoSurface::AlignedFree::operator()(uchar* p) const {
+    std::free(p);
+}
+
+CSwVideoSurface::CSwVideoSurface(CMpvHandle* handle, QWidget* parent)
+    : QWidget(parent), m_handle(handle) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setAttribute(Qt::WA_NoSystemBackground);
+    setAttribute(Qt::WA_TransparentForMouseEvents);  // the media window takes the mouse
+    if (handle && handle->CreateSoftwareRenderContext())
+        connect(handle, &CMpvHandle::FrameReady, this, &CSwVideoSurface::OnFrameReady);
+}
+
+CSwVideoSurface::~CSwVideoSurface() = default;
+
+QImage CSwVideoSurface::LastFrame() const {
+    return m_hasFrame ? m_image.copy() : QImage();
+}
+
+void CSwVideoSurface::Clear() {
+    m_hasFrame = false;
+    update();
+}
+
+bool CSwVideoSurface::EnsureBuffer(QSize size) {
+    if (size.width() <= 0 || size.height() <= 0) return false;
+    if (m_image.size() == size && m_buffer) return true;
+    const qsizetype stride = ((qsizetype(size.width()) * 4 + 63) / 64) * 64;
+    const size_t bytes = size_t(stride) * size_t(size.height());
+    uchar* mem = static_cast<uchar*>(std::aligned_alloc(64, bytes));
+    if (!mem) return false;
+    m_image = QImage();
+    m_buffer.reset(mem);
+    m_image = QImage(mem, size.width(), size.height(), stride, QImage::Format_RGB32);
+    m_image.fill(Qt::black);
+    return true;
+}
+
+void CSwVideoSurface::OnFrameReady() {
+    if (!m_handle) return;
+    if (m_handle->FrameUpdatePending()) Render();
+}
+
+void CSwVideoSurface::Render() {
+    if (!m_handle) return;
+    const qreal dpr = devicePixelRatioF();
+    QSize size = (QSizeF(this->size()) * dpr).toSize();
+    size = size.boundedTo(QSize(kMaxRenderSide, kMaxRenderSide));
+    if (!EnsureBuffer(size)) return;
+    if (!m_handle->RenderSw(size.width(), size.height(), size_t(m_image.bytesPerLine()),
+                            m_image.bits()))
+        return;
+    m_hasFrame = true;
+    ++m_frames;
+    update();
+}
+
+void CSwVideoSurface::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    if (m_hasFrame) Render();  // redraw the current frame at the new size
+}
+
+void CSwVideoSurface::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    if (!m_hasFrame || m_image.isNull()) {
+        p.fillRect(rect(), Qt::black);
+        return;
+    }
+    if (m_image.size() == (QSizeF(size()) * devicePixelRatioF()).toSize()) {
+        m_image.setDevicePixelRatio(devicePixelRatioF());
+        p.drawImage(QPoint(0, 0), m_image);
+    } else {
+        p.drawImage(rect(), m_image);
+    }
+}

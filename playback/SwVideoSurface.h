@@ -1,0 +1,42 @@
+#pragma once
+// Software video surface: libmpv's "sw" render API draws each frame into a 64-byte aligned
+// bgr0 buffer wrapped by a QImage (Format_RGB32), which paintEvent draws with QPainter.
+//
+// A frame is rendered on the GUI thread when the handle reports that mpv has a new one, whether
+// or not the widget is visible (mpv paces playback on the frames being taken); painting happens
+// only when the widget is shown.
+
+#include <QPointer>
+#include <memory>
+
+#include "playback/VideoSurface.h"
+
+class CSwVideoSurface : public QWidget, public IVideoSurface {
+    Q_OBJECT
+  public:
+    CSwVideoSurface(CMpvHandle* handle, QWidget* parent);
+    ~CSwVideoSurface() override;
+
+    QWidget* Widget() override { return this; }
+    QImage LastFrame() const override;
+    qint64 FramesRendered() const override { return m_frames; }
+    void Clear() override;
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+  private:
+    void OnFrameReady();
+    void Render();
+    bool EnsureBuffer(QSize size);
+
+    QPointer<CMpvHandle> m_handle;
+    struct AlignedFree {
+        void operator()(uchar* p) const;
+    };
+    std::unique_ptr<uchar, AlignedFree> m_buffer;
+    QImage m_image;  // wraps m_buffer
+    bool m_hasFrame = false;
+    qint64 m_frames = 0;
+};
