@@ -45,31 +45,65 @@ const std::array kKeys{
 bool CMainFrame::IsCommandEnabled(int id) const {
     switch (id) {
         case cmd::kNext:
-        case cmd::kPrevious: return playlistLength_ > 0;
-        case cmd::kProperties: return openState_ == 6;
-        default: return true;
+        case cmd::kPrevious:
+            return playlistLength_ > 0;
+        case cmd::kProperties:
+            return openState_ == 6;
+        default:
+            return true;
     }
 }
 
 void CMainFrame::OnCommand(int id) {
     if (!IsCommandEnabled(id)) return;
     switch (id) {
-        case cmd::kOpen: OnOpenFile(); break;
-        case cmd::kOpenSubtitle: OnOpenSubtitle(); break;
-        case cmd::kExit: close(); break;
-        case cmd::kPlayPause: OnPlayPause(); break;
-        case cmd::kStop: OnStop(); break;
-        case cmd::kForward5: OnSeek(5); break;
-        case cmd::kForward30: OnSeek(30); break;
-        case cmd::kBack5: OnSeek(-5); break;
-        case cmd::kBack30: OnSeek(-30); break;
-        case cmd::kLouder: SetVolumeStep(settings_.volumeStep - 1); break;
-        case cmd::kSofter: SetVolumeStep(settings_.volumeStep + 1); break;
-        case cmd::kMute: OnMute(); break;
-        case cmd::kNext: OnStepPlaylist(true); break;
-        case cmd::kPrevious: OnStepPlaylist(false); break;
-        case cmd::kStatistics: player_->ShowDialog(1); break;
-        default: break;  // commands without a handler do nothing
+        case cmd::kOpen:
+            OnOpenFile();
+            break;
+        case cmd::kOpenSubtitle:
+            OnOpenSubtitle();
+            break;
+        case cmd::kExit:
+            close();
+            break;
+        case cmd::kPlayPause:
+            OnPlayPause();
+            break;
+        case cmd::kStop:
+            OnStop();
+            break;
+        case cmd::kForward5:
+            OnSeek(5);
+            break;
+        case cmd::kForward30:
+            OnSeek(30);
+            break;
+        case cmd::kBack5:
+            OnSeek(-5);
+            break;
+        case cmd::kBack30:
+            OnSeek(-30);
+            break;
+        case cmd::kLouder:
+            SetVolumeStep(settings_.volumeStep - 1);
+            break;
+        case cmd::kSofter:
+            SetVolumeStep(settings_.volumeStep + 1);
+            break;
+        case cmd::kMute:
+            OnMute();
+            break;
+        case cmd::kNext:
+            OnStepPlaylist(true);
+            break;
+        case cmd::kPrevious:
+            OnStepPlaylist(false);
+            break;
+        case cmd::kStatistics:
+            player_->ShowDialog(1);
+            break;
+        default:
+            break;  // commands without a handler do nothing
     }
 }
 

@@ -15,10 +15,16 @@ namespace caps = velmora::captions;
 
 namespace {
 
-std::string Utf8(const QString& s) { return s.toStdString(); }
-QString FromUtf8(const std::string& s) { return QString::fromStdString(s); }
+std::string Utf8(const QString& s) {
+    return s.toStdString();
+}
+QString FromUtf8(const std::string& s) {
+    return QString::fromStdString(s);
+}
 
-bool Exists(const std::string& path) { return QFileInfo::exists(FromUtf8(path)); }
+bool Exists(const std::string& path) {
+    return QFileInfo::exists(FromUtf8(path));
+}
 
 // Largest desktop link entry read; real ones are a few hundred bytes.
 constexpr qint64 kMaxLinkFileSize = 64 * 1024;
@@ -42,7 +48,8 @@ bool CMainFrame::ResolveShortcut(QString& path) const {
         return false;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) return false;
-    const std::optional<std::string> target = caps::ParseDesktopLinkTarget(file.readAll().toStdString());
+    const std::optional<std::string> target =
+        caps::ParseDesktopLinkTarget(file.readAll().toStdString());
     if (!target || target->empty()) return false;
     path = FromUtf8(*target);
     return true;
@@ -97,8 +104,12 @@ void CMainFrame::OnDropFiles(const QStringList& paths) {
     if (paths.isEmpty()) return;
     const QString path = ResolveShortcut(paths.last());
     switch (caps::ClassifyDroppedFile(Utf8(path))) {
-        case caps::DropKind::Caption: ApplySubtitleFile(path); break;
-        case caps::DropKind::Playlist: OpenPlaylist(path); break;
+        case caps::DropKind::Caption:
+            ApplySubtitleFile(path);
+            break;
+        case caps::DropKind::Playlist:
+            OpenPlaylist(path);
+            break;
         case caps::DropKind::Media:
             ClearPlaylistForSingleItem();
             OpenMediaPath(path);
@@ -112,7 +123,9 @@ void CMainFrame::ClearPlaylistForSingleItem() {
     EnablePrevNext(false);
 }
 
-void CMainFrame::EnablePrevNext(bool enable) { controlBar_->EnablePrevNext(enable); }
+void CMainFrame::EnablePrevNext(bool enable) {
+    controlBar_->EnablePrevNext(enable);
+}
 
 QStringList CMainFrame::ChooseFiles(const QString& title, const QString& filter,
                                     const QString& startFolder, bool multiple) {
@@ -127,12 +140,16 @@ void CMainFrame::OnOpenFile() {
     // relative playlist entries are read from.
     const QString last = CProfile::Get(profile::kLastFolder);
     if (last.size() > 1) QDir::setCurrent(last);
-    const QString filter = kVideoFilter + QStringLiteral(
-        ";;오디오 파일(*.wav;*.wmv;*.mp2;*.mp3;*.snd;*.au;*.aif;*.aifc;*.aiff;*.cda;*.mid;*.rmi;"
-        "*.midi) (*.wav *.wmv *.mp2 *.mp3 *.snd *.au *.aif *.aifc *.aiff *.cda *.mid *.rmi *.midi)"
-        ";;플레이 리스트 파일(*.m3u;) (*.m3u *.M3U);;All Files(*.*) (*)");
-    QStringList paths = ChooseFiles(QStringLiteral("열기"), filter,
-                                    last.size() > 1 ? last : QString(), true);
+    const QString filter =
+        kVideoFilter +
+        QStringLiteral(
+            ";;오디오 "
+            "파일(*.wav;*.wmv;*.mp2;*.mp3;*.snd;*.au;*.aif;*.aifc;*.aiff;*.cda;*.mid;*.rmi;"
+            "*.midi) (*.wav *.wmv *.mp2 *.mp3 *.snd *.au *.aif *.aifc *.aiff *.cda *.mid *.rmi "
+            "*.midi)"
+            ";;플레이 리스트 파일(*.m3u;) (*.m3u *.M3U);;All Files(*.*) (*)");
+    QStringList paths =
+        ChooseFiles(QStringLiteral("열기"), filter, last.size() > 1 ? last : QString(), true);
     if (paths.isEmpty()) return;
     for (QString& p : paths) ResolveShortcut(p);
     if (paths.size() == 1) {

@@ -1,8 +1,8 @@
 // The media control's events, the poll timer and the time display.
 
+#include <QDir>
 #include <QFileInfo>
 #include <QTimerEvent>
-#include <QDir>
 
 #include "controls/ControlDlg.h"
 #include "frame/MainFrame.h"
@@ -17,7 +17,6 @@ void CMainFrame::OnOpenStateChange(long /*oldState*/, long newState) {
         controlBar_->EnableSeek(true);
         controlBar_->EnableTransport(true);
         SetDurationText(int(player_->GetDuration()));
-        PlaceControlBar();
         QString title = player_->GetFileName() + QStringLiteral(" - Velmora");
         title = title.mid(title.lastIndexOf('\\') + 1);
         title = title.mid(title.lastIndexOf('/') + 1);
@@ -27,6 +26,7 @@ void CMainFrame::OnOpenStateChange(long /*oldState*/, long newState) {
         ResetToEmpty();
     }
     openState_ = newState;
+    if (newState == 6) PlaceControlBar();  // shows the picture now that the medium is open
 }
 
 void CMainFrame::OnPlayStateChange(long /*oldState*/, long newState) {
@@ -58,7 +58,9 @@ void CMainFrame::timerEvent(QTimerEvent* event) {
     QMainWindow::timerEvent(event);
 }
 
-void CMainFrame::OnPollTimer() { ShowSeekPosition(player_->GetCurrentPosition()); }
+void CMainFrame::OnPollTimer() {
+    ShowSeekPosition(player_->GetCurrentPosition());
+}
 
 void CMainFrame::ShowPosition(int seconds) {
     if (seconds < 0) {
@@ -67,8 +69,7 @@ void CMainFrame::ShowPosition(int seconds) {
     }
     if (seconds == lastShownSecond_) return;
     lastShownSecond_ = seconds;
-    controlBar_->SetTimeText(QString::fromStdString(pb::FormatTime(seconds)) + '/' +
-                             durationText_);
+    controlBar_->SetTimeText(QString::fromStdString(pb::FormatTime(seconds)) + '/' + durationText_);
 }
 
 void CMainFrame::SetDurationText(int seconds) {
@@ -81,7 +82,9 @@ void CMainFrame::OnScriptCommand(const QString& type, const QString& param) {
     emit captionParsed();
 }
 
-void CMainFrame::OnMediaError() { ResetToEmpty(); }
+void CMainFrame::OnMediaError() {
+    ResetToEmpty();
+}
 
 void CMainFrame::OnEndOfStream(long /*result*/) {
     if (playlistLength_ > 0) {

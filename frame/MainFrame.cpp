@@ -65,8 +65,8 @@ bool CMainFrame::OnCreate() {
     LoadSettings();
     // The media control's start-up properties, in their order.
     static constexpr std::pair<int, bool> kStartup[] = {
-        {23, false},  {1086, false}, {24, false},   {26, false},   {1015, true},  {1021, false},
-        {1014, true}, {1064, false}, {1017, true},  {1018, true},  {1025, false}, {1045, true}};
+        {23, false},  {1086, false}, {24, false},  {26, false},  {1015, true},  {1021, false},
+        {1014, true}, {1064, false}, {1017, true}, {1018, true}, {1025, false}, {1045, true}};
     for (const auto& [id, value] : kStartup) player_->SetStartupProperty(id, value);
     ready_ = true;
     ResetToEmpty();
@@ -140,25 +140,22 @@ void CMainFrame::LoadWindowPosition() {
 
 void CMainFrame::ResetToEmpty() {
     if (!ready_) return;
-    setWindowTitle(QStringLiteral("Velmora"));
-}
-
-void CMainFrame::SetVolumeStep(int step) {
-    settings_.volumeStep = std::clamp(step, 0, 10);
-}
-
-QString CMainFrame::ResolveShortcut(const QString& path) const {
-    return path;
-}
-
-void CMainFrame::OpenMediaPath(const QString& path) {
-    emit mediaPathOpened(path);
+    playState_ = 8;
+    openState_ = 0;
+    parser_.Reset();
+    controlBar_->UpdatePlayState(8);
+    controlBar_->EnableSeek(false);
+    controlBar_->EnableTransport(false);
+    durationText_.clear();
+    ShowPosition(-1);
+    player_->MediaWindow()->hide();
 }
 
 void CMainFrame::OnHandOver() {
     CProfile::Refresh();
     const QString path = CProfile::Get(profile::kHandOverFile);
     if (path.isEmpty()) return;
+    ClearPlaylistForSingleItem();
     OpenMediaPath(ResolveShortcut(path));
 }
 

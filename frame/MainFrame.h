@@ -24,7 +24,7 @@ class QKeyEvent;
 
 class CMainFrame : public QMainWindow {
     Q_OBJECT
-public:
+  public:
     // Construction sets the initial values; no window is made yet.
     CMainFrame();
     ~CMainFrame() override;
@@ -91,13 +91,13 @@ public:
     static constexpr int kPollTimerId = 9449;  // the poll timer's name
     static constexpr int kPollPeriodMs = 250;
 
-signals:
+  signals:
     // Every path that reaches open-media-path, once per call.
     void mediaPathOpened(const QString& path);
     // A caption fragment was parsed.
     void captionParsed();
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -106,7 +106,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void timerEvent(QTimerEvent* event) override;
 
-private:
+  private:
     bool OnCreate();
     void ConnectParts();
     void LoadSettings();
@@ -129,8 +129,8 @@ private:
     void OnMute();
     void ClearPlaylistForSingleItem();
     void EnablePrevNext(bool enable);
-    QStringList ChooseFiles(const QString& title, const QString& filter,
-                            const QString& startFolder, bool multiple);
+    QStringList ChooseFiles(const QString& title, const QString& filter, const QString& startFolder,
+                            bool multiple);
 
     // The media control's events.
     void OnOpenStateChange(long oldState, long newState);

@@ -32,8 +32,8 @@ std::optional<double> SeekTarget(double position, double duration, double delta)
 std::optional<std::string> NextNumberedFile(std::string_view current,
                                             const std::vector<std::string>& candidates) {
     const auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
-    const size_t nameStart = current.rfind('/') == std::string_view::npos ? 0
-                                                                           : current.rfind('/') + 1;
+    const size_t nameStart =
+        current.rfind('/') == std::string_view::npos ? 0 : current.rfind('/') + 1;
     std::optional<std::string> best;
     for (const std::string& c : candidates) {
         if (c.size() != current.size() || c <= current) continue;
