@@ -19,6 +19,7 @@ int main(int argc, char** argv) {
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    qputenv("VELMORA_AO", "null");  // tests play silently
     QApplication app(argc, argv);
     std::setlocale(LC_NUMERIC, "C");  // libmpv refuses to start under another numeric locale
     ::testing::InitGoogleTest(&argc, argv);

@@ -1,0 +1,219 @@
+// The main window opening real media: caption lookup, links, caption files applied while
+// playing, drops, playlists and odd file names.
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QUrl>
+#include <memory>
+
+#include "app/Profile.h"
+#include "controls/ControlBarRules.h"
+#include "controls/ControlDlg.h"
+#include "controls/MyFlatButton.h"
+#include "frame/MainFrame.h"
+#include "playback/MediaPlayer2.h"
+#include "tests/support/TestEnv.h"
+
+namespace {
+
+using testenv::WaitUntil;
+
+const char kSmi[] =
+    "<SAMI><BODY>\n"
+    "<SYNC Start=0><P Class=KRCC>첫 줄<br>둘째 줄\n"
+    "<SYNC Start=1500><P Class=KRCC>&nbsp;\n"
+    "</BODY></SAMI>\n";
+
+class FrameOpenTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir_.isValid());
+        CProfile::Root(dir_.path() + "/settings.ini");
+        clip_ = testenv::VideoClip();
+        ASSERT_FALSE(clip_.isEmpty());
+        frame_ = std::make_unique<CMainFrame>();
+        ASSERT_TRUE(frame_->CreateAndShow());
+    }
+    void TearDown() override {
+        frame_->close();
+        frame_.reset();
+    }
+
+    // A copy of the test clip at dir_/relative, with the folders it needs.
+    QString Movie(const QString& relative) {
+        const QString path = dir_.path() + "/" + relative;
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        EXPECT_TRUE(QFile::copy(clip_, path));
+        return path;
+    }
+    QString Write(const QString& relative, const QByteArray& bytes) {
+        const QString path = dir_.path() + "/" + relative;
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        QFile f(path);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        return path;
+    }
+    bool WaitPlaying(int ms = 8000) {
+        return WaitUntil([&] { return frame_->OpenState() == 6 && frame_->PlayState() == 2; }, ms);
+    }
+    CMediaPlayer2* Player() { return frame_->Player(); }
+
+    QTemporaryDir dir_;
+    QString clip_;
+    std::unique_ptr<CMainFrame> frame_;
+};
+
+TEST_F(FrameOpenTest, CaptionsBesideTheMovieOrInTheDefaultFolder) {
+    // Beside the movie, in a folder with a Korean name, spaces and quotes.
+    const QString movie = Movie("영화 폴더/it's \"a\" film.mp4");
+    const QString smi = Write("영화 폴더/it's \"a\" film.smi", kSmi);
+    QSignalSpy captions(frame_.get(), &CMainFrame::captionParsed);
+    frame_->OpenMediaPath(movie);
+    ASSERT_TRUE(WaitPlaying());
+    EXPECT_EQ(Player()->GetSAMIFileName(), smi);
+    EXPECT_EQ(CProfile::Get(profile::kLastFolder), dir_.path() + "/영화 폴더");
+    EXPECT_EQ(frame_->windowTitle(), "it's \"a\" film.mp4 - Velmora");
+    ASSERT_TRUE(WaitUntil([&] { return captions.count() > 0; }));
+    EXPECT_EQ(frame_->CaptionParser().CaptionText(), "첫 줄 둘째 줄  ");
+
+    // Not beside it: the default caption folder, but only when its name has 2+ characters.
+    const QString other = Movie("other/movie.mp4");
+    const QString inFolder = Write("자막/movie.smi", kSmi);
+    CProfile::Write(profile::kCaptionFolder, dir_.path() + "/자막");
+    frame_->OpenMediaPath(other);
+    EXPECT_EQ(Player()->GetSAMIFileName(), inFolder);
+    CProfile::Write(profile::kCaptionFolder, "/");
+    frame_->OpenMediaPath(other);
+    EXPECT_EQ(Player()->GetSAMIFileName(), "");
+    ASSERT_TRUE(WaitPlaying());
+    EXPECT_EQ(CProfile::Get(profile::kLastFolder), dir_.path() + "/other");
+}
+
+TEST_F(FrameOpenTest, AddressesKeepTheCaptionFileAndDotlessPathsOpenNothing) {
+    const QString movie = Movie("m.mp4");
+    const QString smi = Write("m.smi", kSmi);
+    frame_->OpenMediaPath(movie);
+    ASSERT_TRUE(WaitPlaying());
+
+    frame_->OpenMediaPath(dir_.path() + "/no_dot_here");
+    testenv::Spin(200);
+    EXPECT_EQ(Player()->GetFileName(), movie);
+    EXPECT_EQ(frame_->OpenState(), 6);
+
+    // Nothing listens there: the address fails, the caption file stays, the window empties.
+    QSignalSpy errors(Player(), &CMediaPlayer2::Error);
+    frame_->OpenMediaPath("http://127.0.0.1:9/stream.mp4");
+    EXPECT_EQ(Player()->GetSAMIFileName(), smi);
+    ASSERT_TRUE(WaitUntil([&] { return errors.count() > 0; }, 10000));
+    ASSERT_TRUE(WaitUntil([&] { return frame_->PlayState() == 8; }));
+    EXPECT_EQ(frame_->windowTitle(), "Velmora");
+    EXPECT_EQ(Player()->GetSAMIFileName(), smi);
+}
+
+TEST_F(FrameOpenTest, LinksOpenTheMovieWithCaptionsUnderItsOwnName) {
+    const QString movie = Movie("real/feature.mp4");
+    const QString smi = Write("real/feature.smi", kSmi);
+    const QString link = dir_.path() + "/link to film.mp4";
+    ASSERT_TRUE(QFile::link(movie, link));
+    QString resolved = link;
+    EXPECT_TRUE(frame_->ResolveShortcut(resolved));
+    EXPECT_EQ(resolved, movie);
+
+    const QString desktop =
+        Write("film.desktop", "[Desktop Entry]\nType=Link\nName=Film\nURL=file://" +
+                                  QUrl::toPercentEncoding(movie, "/") + "\n");
+    frame_->OnDropFiles({dir_.path() + "/ignored.mp4", desktop});
+    ASSERT_TRUE(WaitPlaying());
+    EXPECT_EQ(Player()->GetFileName(), movie);
+    EXPECT_EQ(Player()->GetSAMIFileName(), smi);
+
+    QString dangling = dir_.path() + "/dangling.mp4";
+    ASSERT_TRUE(QFile::link(dir_.path() + "/gone.mp4", dangling));
+    EXPECT_FALSE(frame_->ResolveShortcut(dangling));
+    EXPECT_EQ(dangling, dir_.path() + "/dangling.mp4");
+}
+
+TEST_F(FrameOpenTest, ApplyingACaptionFileWhilePlayingReloadsAtTheSamePlace) {
+    const QString movie = Movie("a.mp4");
+    frame_->OpenMediaPath(movie);
+    ASSERT_TRUE(WaitPlaying());
+    ASSERT_TRUE(WaitUntil([&] { return Player()->GetCurrentPosition() > 1.5; }, 8000));
+    const double before = Player()->GetCurrentPosition();
+
+    const QString smi = Write("later.SAMI", kSmi);
+    QSignalSpy opens(Player(), &CMediaPlayer2::OpenStateChange);
+    frame_->OnDropFiles({smi});
+    EXPECT_EQ(Player()->GetSAMIFileName(), smi);
+    ASSERT_TRUE(WaitUntil([&] { return opens.count() > 0 && frame_->PlayState() == 2; }, 8000));
+    EXPECT_NEAR(Player()->GetCurrentPosition(), before, 1.0);
+
+    // A caption file that is not there switches captions off without reloading.
+    opens.clear();
+    frame_->ApplySubtitleFile(dir_.path() + "/missing.smi");
+    testenv::Spin(300);
+    EXPECT_EQ(Player()->GetSAMIFileName(), "");
+    EXPECT_EQ(opens.count(), 0);
+    EXPECT_EQ(frame_->PlayState(), 2);
+}
+
+TEST_F(FrameOpenTest, PlaylistsDropsAndPrevNext) {
+    const QString one = Movie("list/one.mp4");
+    const QString two = Movie("list/two.mp4");
+    const QString m3u = Write("list/list.M3U", ("#EXTM3U\n  " + one + "  \r\n" + two + "\n\n" +
+                                                dir_.path() + "/after-blank.mp4\n")
+                                                   .toUtf8());
+    CMyFlatButton* next = frame_->ControlBar()->Button(controlbar::kIdNext);
+    ASSERT_NE(next, nullptr);
+
+    frame_->OnDropFiles({m3u});
+    EXPECT_EQ(frame_->PlaylistLength(), 2);
+    EXPECT_TRUE(next->isEnabled());
+    ASSERT_TRUE(WaitPlaying());
+    EXPECT_EQ(Player()->GetFileName(), one);
+
+    frame_->OnCommand(32819);  // next
+    EXPECT_EQ(Player()->GetFileName(), two);
+    frame_->OnCommand(32819);  // wraps around
+    EXPECT_EQ(Player()->GetFileName(), one);
+    frame_->OnCommand(32820);  // previous wraps back
+    EXPECT_EQ(Player()->GetFileName(), two);
+
+    // A playlist that cannot be read disables Prev and Next and opens nothing.
+    frame_->OpenPlaylist(dir_.path() + "/missing.m3u");
+    EXPECT_EQ(frame_->PlaylistLength(), -1);
+    EXPECT_FALSE(next->isEnabled());
+    frame_->OnCommand(32819);
+    EXPECT_EQ(Player()->GetFileName(), two);
+
+    // Any other dropped file ends the playlist.
+    frame_->OnDropFiles({m3u});
+    ASSERT_EQ(frame_->PlaylistLength(), 2);
+    frame_->OnDropFiles({one});
+    EXPECT_EQ(frame_->PlaylistLength(), -1);
+    EXPECT_FALSE(next->isEnabled());
+}
+
+TEST_F(FrameOpenTest, OpenFileSortsASelectionIntoAPlaylist) {
+    const QString a = Movie("sel/a.mp4"), b = Movie("sel/b.mp4"), c = Movie("sel/c.mp4");
+    frame_->SetFileChooser([&](const QString&, const QString&, const QString&, bool multiple) {
+        EXPECT_TRUE(multiple);
+        return QStringList{b, a, c};
+    });
+    frame_->OnCommand(57601);
+    EXPECT_EQ(frame_->PlaylistLength(), 3);
+    EXPECT_EQ(Player()->GetFileName(), a);
+    frame_->OnCommand(32819);
+    EXPECT_EQ(Player()->GetFileName(), b);
+
+    frame_->SetFileChooser(
+        [](const QString&, const QString&, const QString&, bool) { return QStringList(); });
+    frame_->OnCommand(57601);  // cancelled: nothing changes
+    EXPECT_EQ(frame_->PlaylistLength(), 3);
+}
+
+}  // namespace
