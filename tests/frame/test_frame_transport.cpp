@@ -1,0 +1,131 @@
+// Transport commands of the main window against a real playing clip, driven through the control
+// bar and the keyboard.
+
+#include <gtest/gtest.h>
+
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <memory>
+
+#include "app/Profile.h"
+#include "controls/ControlBarRules.h"
+#include "controls/ControlDlg.h"
+#include "controls/MyFlatButton.h"
+#include "controls/SeekSlider.h"
+#include "frame/MainFrame.h"
+#include "playback/MediaPlayer2.h"
+#include "tests/support/TestEnv.h"
+
+namespace {
+
+using testenv::WaitUntil;
+
+class FrameTransportTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir_.isValid());
+        CProfile::Root(dir_.path() + "/settings.ini");
+    }
+    void Start() {
+        frame_ = std::make_unique<CMainFrame>();
+        ASSERT_TRUE(frame_->CreateAndShow());
+    }
+    void OpenClip() {
+        frame_->OpenMediaPath(testenv::VideoClip());
+        ASSERT_TRUE(WaitUntil([&] { return frame_->PlayState() == 2; }, 8000));
+    }
+    CMyFlatButton* Button(int id) { return frame_->ControlBar()->Button(id); }
+    bool Latched(int id) { return Button(id)->IsLatched(); }
+
+    QTemporaryDir dir_;
+    std::unique_ptr<CMainFrame> frame_;
+};
+
+TEST_F(FrameTransportTest, ButtonsLatchWithThePlayStateAndCommandsCheckIt) {
+    Start();
+    // Without a medium the transport does nothing.
+    frame_->OnCommand(32791);
+    frame_->OnCommand(32792);
+    EXPECT_EQ(frame_->PlayState(), 8);
+    EXPECT_FALSE(Button(controlbar::kIdPlay)->isEnabled());
+
+    OpenClip();
+    EXPECT_TRUE(Latched(controlbar::kIdPlay));
+    EXPECT_FALSE(Latched(controlbar::kIdPause));
+    EXPECT_TRUE(frame_->IsPollTimerActive());
+
+    QTest::mouseClick(Button(controlbar::kIdPause), Qt::LeftButton);
+    ASSERT_TRUE(WaitUntil([&] { return frame_->PlayState() == 1; }));
+    EXPECT_TRUE(Latched(controlbar::kIdPause));
+    EXPECT_FALSE(Latched(controlbar::kIdPlay));
+    EXPECT_FALSE(frame_->IsPollTimerActive());
+
+    frame_->OnCommand(32791);  // play/pause from paused plays
+    ASSERT_TRUE(WaitUntil([&] { return frame_->PlayState() == 2; }));
+    ASSERT_TRUE(WaitUntil([&] { return frame_->Player()->GetCurrentPosition() > 1.0; }));
+
+    QTest::mouseClick(Button(controlbar::kIdStop), Qt::LeftButton);
+    ASSERT_TRUE(WaitUntil([&] { return frame_->PlayState() == 0; }));
+    EXPECT_TRUE(Latched(controlbar::kIdStop));
+    ASSERT_TRUE(WaitUntil([&] { return frame_->Player()->GetCurrentPosition() < 0.1; }));
+    EXPECT_TRUE(frame_->ControlBar()->TimeText().startsWith("00:00/00:0"));
+
+    // Stop in the stopped state does nothing; play starts again.
+    frame_->OnCommand(32792);
+    EXPECT_EQ(frame_->PlayState(), 0);
+    QTest::mouseClick(Button(controlbar::kIdPlay), Qt::LeftButton);
+    ASSERT_TRUE(WaitUntil([&] { return frame_->PlayState() == 2; }));
+    EXPECT_TRUE(Latched(controlbar::kIdPlay));
+}
+
+TEST_F(FrameTransportTest, SpaceOnAFocusedPanelButtonTogglesPlayWithoutClickingIt) {
+    Start();
+    OpenClip();
+    frame_->activateWindow();
+    CMyFlatButton* stop = Button(controlbar::kIdStop);
+    stop->setFocus();
+    QSignalSpy clicks(stop, &QAbstractButton::clicked);
+    QTest::keyClick(stop, Qt::Key_Space);
+    ASSERT_TRUE(WaitUntil([&] { return frame_->PlayState() == 1; }));
+    QTest::keyClick(stop, Qt::Key_Space);
+    ASSERT_TRUE(WaitUntil([&] { return frame_->PlayState() == 2; }));
+    EXPECT_EQ(clicks.count(), 0);
+}
+
+TEST_F(FrameTransportTest, VolumeStepsMuteAndSeeks) {
+    CProfile::Write(profile::kVolumeStep, 15);  // a damaged value loads as the softest step
+    Start();
+    EXPECT_EQ(frame_->CurrentSettings().volumeStep, 10);
+    EXPECT_EQ(frame_->Player()->GetVolume(), -9640);
+    EXPECT_EQ(frame_->ControlBar()->VolumeSlider()->value(), 0);
+
+    frame_->OnCommand(32793);  // softer at the softest step stays
+    EXPECT_EQ(frame_->CurrentSettings().volumeStep, 10);
+    for (int i = 0; i < 12; ++i) frame_->OnCommand(32794);  // louder to the end
+    EXPECT_EQ(frame_->CurrentSettings().volumeStep, 0);
+    EXPECT_EQ(frame_->Player()->GetVolume(), 0);
+    EXPECT_EQ(frame_->ControlBar()->VolumeSlider()->value(), 10);
+    frame_->SetVolumeStep(5);
+    EXPECT_EQ(frame_->Player()->GetVolume(), -600);
+
+    frame_->OnCommand(32795);
+    EXPECT_TRUE(frame_->Player()->GetMute());
+    EXPECT_TRUE(Latched(controlbar::kIdMute));
+    frame_->OnCommand(32795);
+    EXPECT_FALSE(frame_->Player()->GetMute());
+    EXPECT_FALSE(Latched(controlbar::kIdMute));
+
+    OpenClip();                // 4 seconds long
+    frame_->OnCommand(32808);  // 30 s forward would pass the end: nothing happens
+    testenv::Spin(200);
+    EXPECT_LT(frame_->Player()->GetCurrentPosition(), 3.0);
+    frame_->OnCommand(32804);  // 5 s forward: also past the end
+    frame_->OnCommand(32806);  // 5 s back from under 5 s goes to 0
+    ASSERT_TRUE(WaitUntil([&] { return frame_->Player()->GetCurrentPosition() < 0.5; }));
+    frame_->close();
+    CProfile::Root(dir_.path() + "/settings.ini");
+    EXPECT_EQ(CProfile::Get(profile::kVolumeStep), 5);
+}
+
+}  // namespace
