@@ -19,7 +19,8 @@
 //                              more, crop less).
 //   seekRequested(double s)    The seek slider was released: put the medium's position to s
 //                              seconds (duration read through SetDurationReader x position x
-//                              0.0001).
+//                              0.0001). Not emitted while the duration is unknown (0, negative
+//                              or not a number), as for a live stream.
 //   volumeStepChosen(int step) The volume slider was released: call set-volume-step with step
 //                              (0 loudest .. 10 silent); it is expected to call ShowVolumeStep.
 //   keyForFrame(QKeyEvent*, bool* handled)

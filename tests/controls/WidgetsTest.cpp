@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <QSignalSpy>
 #include <QTest>
+#include <cmath>
 #include <memory>
 
 #include "controls/ControlBarRules.h"
@@ -494,6 +495,13 @@ TEST(ControlPanel, SlidersReportOnRelease) {
     ASSERT_EQ(seeks.count(), 1);
     EXPECT_DOUBLE_EQ(seeks.at(0).at(0).toDouble(), 60.0);
     EXPECT_EQ(seek->value(), 5000);
+
+    // A medium without a known length is never sent to 0 or to a non-number.
+    for (double unknown : {0.0, -1.0, std::nan(""), HUGE_VAL}) {
+        panel.dlg->SetDurationReader([unknown] { return unknown; });
+        Click(seek, seek->ThumbRect().center());
+    }
+    EXPECT_EQ(seeks.count(), 1);
 
     // Volume: the far right is step 0 (loudest), the far left step 10. Only the visible part
     // (the client ends three pixels before the slider does) is clicked.
