@@ -29,7 +29,9 @@
 //                              to true when the frame acted on the key (Space toggling play, say):
 //                              the widget then never sees it, so Space does not click a focused
 //                              button. Unhandled keys go on to the widget, except Tab and
-//                              Shift+Tab, which never move the focus inside the panel.
+//                              Shift+Tab, which never move the focus inside the panel. Keys that
+//                              the frame binds as window-wide QAction shortcuts are taken by Qt
+//                              before any widget, so they reach the frame without this signal.
 //   focusToFrame()             Give the keyboard focus back to the frame (the panel itself got
 //                              the focus, or Open was clicked).
 //   quitRequested()            Emitted when the panel is destroyed; the frame connects it to the
