@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
+#include <cmath>
 
 #include "controls/ControlBarRules.h"
 #include "controls/MyFlatButton.h"
@@ -281,6 +282,9 @@ void CControlDlg::OnButton(int id) {
 
 void CControlDlg::OnSeekReleased() {
     const double duration = m_durationReader ? m_durationReader() : 0.0;
+    // Without a known length (a live stream, nothing loaded) a position on the slider means no
+    // time in the medium: seeking to 0 or to a non-number would be wrong, so nothing is asked.
+    if (!std::isfinite(duration) || duration <= 0.0) return;
     emit seekRequested(SeekSecondsForPosition(duration, m_seek->value()));
 }
 

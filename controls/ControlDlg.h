@@ -19,7 +19,8 @@
 //                              more, crop less).
 //   seekRequested(double s)    The seek slider was released: put the medium's position to s
 //                              seconds (duration read through SetDurationReader x position x
-//                              0.0001).
+//                              0.0001). Not emitted while the duration is unknown (0, negative
+//                              or not a number), as for a live stream.
 //   volumeStepChosen(int step) The volume slider was released: call set-volume-step with step
 //                              (0 loudest .. 10 silent); it is expected to call ShowVolumeStep.
 //   keyForFrame(QKeyEvent*, bool* handled)
@@ -28,7 +29,9 @@
 //                              to true when the frame acted on the key (Space toggling play, say):
 //                              the widget then never sees it, so Space does not click a focused
 //                              button. Unhandled keys go on to the widget, except Tab and
-//                              Shift+Tab, which never move the focus inside the panel.
+//                              Shift+Tab, which never move the focus inside the panel. Keys that
+//                              the frame binds as window-wide QAction shortcuts are taken by Qt
+//                              before any widget, so they reach the frame without this signal.
 //   focusToFrame()             Give the keyboard focus back to the frame (the panel itself got
 //                              the focus, or Open was clicked).
 //   quitRequested()            Emitted when the panel is destroyed; the frame connects it to the

@@ -19,6 +19,7 @@ class CTransparentBitmap {
     bool IsNull() const { return m_image.isNull(); }
     int Width() const { return m_image.width(); }
     int Height() const { return m_image.height(); }
+    const QImage& Image() const { return m_image; }
 
     // Draws the bitmap with its top-left corner at (x, y): every pixel exactly equal to the key
     // colour leaves the destination unchanged, every other pixel is copied. An empty bitmap draws

@@ -1,0 +1,572 @@
+// The control bar's widgets as a person sees and uses them: faces and frames checked on grabbed
+// pixels, slider clicks and drags, the panel's layout, commands, signals and key forwarding.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPainter>
+#include <QSignalSpy>
+#include <QTest>
+#include <cmath>
+#include <memory>
+
+#include "controls/ControlBarRules.h"
+#include "controls/ControlDlg.h"
+#include "controls/MyFlatButton.h"
+#include "controls/SeekSlider.h"
+#include "controls/TransparentBitmap.h"
+
+using namespace controlbar;
+
+namespace {
+
+constexpr QRgb kMagenta = 0xFFFF00FF;
+
+QImage FaceImage(int bitmapId) {
+    CTransparentBitmap bitmap;
+    bitmap.LoadBitmap(bitmapId);
+    return bitmap.Image();
+}
+
+QImage Shot(QWidget& w) {
+    return w.grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+QPoint Origin(QWidget& panel, QWidget* child) {
+    return child->mapTo(&panel, QPoint(0, 0));
+}
+
+// Number of the face's non-magenta pixels that the shot does not show at `at`.
+int Mismatches(const QImage& shot, QPoint at, const QImage& face) {
+    int bad = 0;
+    for (int y = 0; y < face.height(); ++y)
+        for (int x = 0; x < face.width(); ++x) {
+            const QRgb want = face.pixel(x, y);
+            if (want == kMagenta) continue;
+            const QPoint p = at + QPoint(x, y);
+            if (!shot.rect().contains(p) || shot.pixel(p) != want) ++bad;
+        }
+    return bad;
+}
+
+QRgb Colour(QWidget& w, QPalette::ColorRole role) {
+    return w.palette().color(QPalette::Active, role).rgb();
+}
+
+void Press(QWidget* w, QPoint p) {
+    QTest::mousePress(w, Qt::LeftButton, {}, p);
+}
+void Release(QWidget* w, QPoint p) {
+    QTest::mouseRelease(w, Qt::LeftButton, {}, p);
+}
+void Click(QWidget* w, QPoint p) {
+    Press(w, p);
+    Release(w, p);
+}
+void MoveHeld(QWidget* w, QPoint p) {
+    QMouseEvent move(QEvent::MouseMove, p, w->mapToGlobal(p), Qt::NoButton, Qt::LeftButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(w, &move);
+}
+
+struct Panel {
+    std::unique_ptr<CControlDlg> dlg = std::make_unique<CControlDlg>();
+    Panel() {
+        dlg->resize(402, CControlDlg::kHeight);
+        dlg->show();
+        QApplication::processEvents();
+    }
+    CMyFlatButton* B(int id) const { return dlg->Button(id); }
+    QImage Shot() const { return ::Shot(*dlg); }
+    QPoint At(int id) const { return Origin(*dlg, B(id)); }
+};
+
+}  // namespace
+
+TEST(ButtonArt, EveryFaceExistsAtItsSizeAndKeepsOffTheFrame) {
+    for (int id : AllBitmapIds()) {
+        const QImage face = FaceImage(id);
+        ASSERT_FALSE(face.isNull()) << id;
+        EXPECT_EQ(face.size(), QSize(BitmapSize(id), BitmapSize(id))) << id;
+        int magenta = 0;
+        for (int y = 0; y < face.height(); ++y)
+            for (int x = 0; x < face.width(); ++x) magenta += face.pixel(x, y) == kMagenta;
+        EXPECT_GT(magenta, 0) << id;
+        EXPECT_GT(face.width() * face.height() - magenta, 25) << id << " shows almost nothing";
+    }
+    // Inside the 22-pixel frame: normal faces drawn one pixel in leave their last row and column
+    // magenta, pushed faces drawn two pixels in their last two, latched faces drawn at the
+    // corner their first.
+    const auto allMagenta = [](const QImage& f, bool row, int index) {
+        for (int i = 0; i < f.width(); ++i)
+            if ((row ? f.pixel(i, index) : f.pixel(index, i)) != kMagenta) return false;
+        return true;
+    };
+    for (const ButtonSpec& b : ButtonTable()) {
+        if (BitmapSize(b.normalBitmap) != 21) continue;
+        const QImage normal = FaceImage(b.normalBitmap), pushed = FaceImage(b.pushedBitmap),
+                     latched = FaceImage(b.latchedBitmap);
+        EXPECT_TRUE(allMagenta(normal, true, 20) && allMagenta(normal, false, 20)) << b.id;
+        for (int i : {19, 20})
+            EXPECT_TRUE(allMagenta(pushed, true, i) && allMagenta(pushed, false, i)) << b.id;
+        EXPECT_TRUE(allMagenta(latched, true, 0) && allMagenta(latched, false, 0)) << b.id;
+    }
+}
+
+TEST(TransparentBitmap, KeysOutExactMagentaOnly) {
+    QImage dest(4, 1, QImage::Format_RGB32);
+    dest.fill(QColor(10, 20, 30));
+    QImage src(4, 1, QImage::Format_RGB32);
+    src.setPixel(0, 0, kMagenta);
+    src.setPixel(1, 0, qRgb(254, 0, 255));  // near magenta is an ordinary colour
+    src.setPixel(2, 0, qRgb(0, 0, 0));
+    src.setPixel(3, 0, kMagenta);
+    CTransparentBitmap bitmap;
+    bitmap.SetImage(src);
+    {
+        QPainter p(&dest);
+        bitmap.DrawTransparent(p, 0, 0);
+    }
+    EXPECT_EQ(dest.pixel(0, 0), qRgb(10, 20, 30));
+    EXPECT_EQ(dest.pixel(1, 0), qRgb(254, 0, 255));
+    EXPECT_EQ(dest.pixel(2, 0), qRgb(0, 0, 0));
+    EXPECT_EQ(dest.pixel(3, 0), qRgb(10, 20, 30));
+    // An empty bitmap draws nothing.
+    CTransparentBitmap empty;
+    EXPECT_FALSE(empty.LoadBitmap(999999));
+    QPainter p(&dest);
+    empty.DrawTransparent(p, 0, 0);
+}
+
+TEST(FlatButton, FacesFollowLatchHeldAndDisabled) {
+    Panel panel;
+    CMyFlatButton* play = panel.B(kIdPlay);
+    const QRgb background = Colour(*panel.dlg, QPalette::Button);
+    const QRgb shadow = Colour(*panel.dlg, QPalette::Dark);
+    const QRgb highlight = Colour(*panel.dlg, QPalette::Light);
+    const QPoint at = panel.At(kIdPlay);
+
+    // Normal: face one pixel in, no frame, no caption drawn around it.
+    QImage shot = panel.Shot();
+    EXPECT_EQ(Mismatches(shot, at + QPoint(1, 1), FaceImage(3184)), 0);
+    EXPECT_EQ(shot.pixel(at + QPoint(0, 5)), background);
+    EXPECT_EQ(shot.pixel(at + QPoint(2, 18)), background);  // magenta keyed out, no text
+
+    // Latched: the latched face at the corner inside a sunken frame.
+    panel.dlg->UpdatePlayState(2);
+    shot = panel.Shot();
+    EXPECT_TRUE(play->IsLatched());
+    EXPECT_EQ(Mismatches(shot, at, FaceImage(3183)), 0);
+    EXPECT_EQ(shot.pixel(at + QPoint(0, 0)), shadow);
+    EXPECT_EQ(shot.pixel(at + QPoint(21, 21)), highlight);
+
+    // Held down on a latched button: latched still wins.
+    Press(play, {5, 5});
+    EXPECT_TRUE(play->isDown());
+    EXPECT_EQ(Mismatches(panel.Shot(), at, FaceImage(3183)), 0);
+    Release(play, {5, 5});
+
+    // Held down on Pause: pushed face two pixels in, sunken frame; dragged off it keeps the
+    // pushed face, and a release away from it does not click.
+    CMyFlatButton* pause = panel.B(kIdPause);
+    const QPoint pat = panel.At(kIdPause);
+    QSignalSpy clicked(pause, &QAbstractButton::clicked);
+    Press(pause, {5, 5});
+    shot = panel.Shot();
+    EXPECT_EQ(Mismatches(shot, pat + QPoint(2, 2), FaceImage(3181)), 0);
+    EXPECT_EQ(shot.pixel(pat + QPoint(0, 5)), shadow);
+    MoveHeld(pause, {60, 40});
+    EXPECT_TRUE(pause->isDown());
+    EXPECT_EQ(Mismatches(panel.Shot(), pat + QPoint(2, 2), FaceImage(3181)), 0);
+    Release(pause, {60, 40});
+    EXPECT_EQ(clicked.count(), 0);
+    EXPECT_FALSE(pause->isDown());
+
+    // Disabled wins over latched: the disabled face at the corner, no frame.
+    play->setEnabled(false);
+    shot = panel.Shot();
+    EXPECT_EQ(Mismatches(shot, at, FaceImage(3182)), 0);
+    EXPECT_EQ(shot.pixel(at + QPoint(21, 21)), background);
+}
+
+TEST(FlatButton, HoverFrameComesAndGoesWithOneRepaintEach) {
+    Panel panel;
+    CMyFlatButton* stop = panel.B(kIdStop);
+    const QPoint at = panel.At(kIdStop);
+    const QRgb background = Colour(*panel.dlg, QPalette::Button);
+
+    int paints = 0;
+    struct Counter : QObject {
+        int* n;
+        explicit Counter(int* count) : n(count) {}
+        bool eventFilter(QObject*, QEvent* e) override {
+            if (e->type() == QEvent::Paint) ++*n;
+            return false;
+        }
+    } counter(&paints);
+    stop->installEventFilter(&counter);
+    QApplication::processEvents();
+    paints = 0;
+
+    for (int x : {3, 6, 9, 12, 15}) {
+        QMouseEvent move(QEvent::MouseMove, QPointF(x, 8), stop->mapToGlobal(QPointF(x, 8)),
+                         Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(stop, &move);
+        QApplication::processEvents();
+    }
+    EXPECT_TRUE(stop->IsHovered());
+    EXPECT_EQ(paints, 1);
+    QImage shot = panel.Shot();
+    EXPECT_EQ(shot.pixel(at + QPoint(0, 5)), Colour(*panel.dlg, QPalette::Light));
+    EXPECT_EQ(shot.pixel(at + QPoint(21, 5)), Colour(*panel.dlg, QPalette::Dark));
+    EXPECT_EQ(Mismatches(shot, at + QPoint(1, 1), FaceImage(3192)), 0);
+
+    paints = 0;  // grabbing painted it too
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(stop, &leave);
+    QApplication::processEvents();
+    EXPECT_FALSE(stop->IsHovered());
+    EXPECT_EQ(paints, 1);
+    shot = panel.Shot();
+    EXPECT_EQ(shot.pixel(at + QPoint(0, 5)), background);
+    EXPECT_EQ(shot.pixel(at + QPoint(21, 5)), background);
+
+    // Entering by an enter event frames it too.
+    QEnterEvent enter(QPointF(4, 4), QPointF(4, 4), stop->mapToGlobal(QPointF(4, 4)));
+    QApplication::sendEvent(stop, &enter);
+    EXPECT_EQ(panel.Shot().pixel(at + QPoint(0, 5)), Colour(*panel.dlg, QPalette::Light));
+    QApplication::sendEvent(stop, &leave);
+
+    // Hover on a latched or a disabled button changes nothing visible.
+    for (bool latchedCase : {true, false}) {
+        if (latchedCase)
+            panel.dlg->UpdatePlayState(0);  // latches Stop
+        else
+            stop->setEnabled(false);
+        const QImage before = panel.Shot();
+        QApplication::sendEvent(stop, &enter);
+        EXPECT_EQ(panel.Shot(), before) << latchedCase;
+        QApplication::sendEvent(stop, &leave);
+    }
+}
+
+TEST(SeekSlider, ClicksJumpAndDragsButOnlyWhenInteractive) {
+    CSeekSlider slider;
+    slider.resize(220, 24);
+    slider.setRange(0, 10000);
+    slider.ResetTrack();
+    slider.SetInteractive(true);
+    slider.show();
+    QApplication::processEvents();
+    QSignalSpy released(&slider, &CSeekSlider::captureReleased);
+    const Span span = slider.ThumbCentreSpan();
+    const int y = slider.height() / 2;
+    ASSERT_GT(span.right, span.left);
+
+    struct Row {
+        int start, x, expected;
+    };
+    const int mid = (span.left + span.right) / 2;
+    const Row rows[] = {
+        {0, mid, ClickToValue(mid, span, 0, 10000)},
+        {5000, span.right + 1, 10000},
+        {5000, 0, 0},
+        {5000, span.left + 1, ClickToValue(span.left + 1, span, 0, 10000)},
+    };
+    for (const Row& row : rows) {
+        slider.SetPosition(row.start);
+        Press(&slider, {row.x, y});
+        EXPECT_EQ(slider.value(), row.expected) << row.x;
+        EXPECT_TRUE(slider.IsPressing() && slider.IsTracking());
+        Release(&slider, {row.x, y});
+        EXPECT_EQ(slider.value(), row.expected) << row.x;
+        EXPECT_FALSE(slider.IsPressing() || slider.IsTracking());
+    }
+    EXPECT_EQ(released.count(), 4);
+    EXPECT_NEAR(ClickToValue(mid, span, 0, 10000), 5000, 100);
+
+    // A click on the thumb does not move it.
+    slider.SetPosition(3000);
+    const QPoint thumb = slider.ThumbRect().center();
+    Click(&slider, thumb);
+    EXPECT_EQ(slider.value(), 3000);
+
+    // Held: SetPosition is ignored; a drag moves the thumb; after the release it works again.
+    Press(&slider, thumb);
+    slider.SetPosition(9000);
+    EXPECT_EQ(slider.value(), 3000);
+    MoveHeld(&slider, thumb + QPoint(40, 0));
+    EXPECT_GT(slider.value(), 3000);
+    Release(&slider, thumb + QPoint(40, 0));
+    slider.SetPosition(9000);
+    EXPECT_EQ(slider.value(), 9000);
+
+    // Wheel and keys move nothing.
+    QWheelEvent wheel(QPointF(mid, y), slider.mapToGlobal(QPointF(mid, y)), {}, {0, 120},
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(&slider, &wheel);
+    for (Qt::Key k : {Qt::Key_Left, Qt::Key_Right, Qt::Key_PageUp, Qt::Key_Home, Qt::Key_End})
+        QTest::keyClick(&slider, k);
+    EXPECT_EQ(slider.value(), 9000);
+
+    // Not interactive: clicks, drags and releases do nothing and report nothing.
+    released.clear();
+    slider.SetInteractive(false);
+    Press(&slider, {0, y});
+    MoveHeld(&slider, {30, y});
+    Release(&slider, {30, y});
+    EXPECT_EQ(slider.value(), 9000);
+    EXPECT_EQ(released.count(), 0);
+    slider.SetPosition(100);  // still follows the owner
+    EXPECT_EQ(slider.value(), 100);
+}
+
+TEST(SeekSlider, GrooveColours) {
+    QPalette pal;
+    pal.setColor(QPalette::Button, QColor(192, 180, 170));
+    pal.setColor(QPalette::Dark, QColor(128, 128, 128));
+    pal.setColor(QPalette::Shadow, QColor(0, 0, 0));
+    pal.setColor(QPalette::Light, QColor(255, 255, 255));
+
+    for (int maximum : {10, 10000}) {
+        CSeekSlider slider;
+        slider.setPalette(pal);
+        slider.resize(200, 24);
+        slider.setRange(0, maximum);
+        slider.SetFillColor(Qt::white);
+        slider.ResetTrack();
+        EXPECT_EQ(slider.EdgeColours(),
+                  (ChannelColours{{64, 64, 64}, {160, 154, 149}, {255, 255, 255}}));
+        const QRect channel = slider.ChannelRect();
+        const QPoint inside(slider.width() - 30, channel.center().y());
+        ASSERT_FALSE(slider.ThumbRect().contains(inside));
+        const QRgb enabled = Shot(slider).pixel(inside);
+        slider.setEnabled(false);
+        const QRgb disabled = Shot(slider).pixel(inside);
+        if (maximum > 1000) {
+            // The seek slider's light grey groove is drawn over the fill either way.
+            EXPECT_EQ(enabled, qRgb(230, 230, 230));
+            EXPECT_EQ(disabled, qRgb(230, 230, 230));
+        } else {
+            EXPECT_EQ(enabled, qRgb(255, 255, 255));
+            EXPECT_EQ(disabled, qRgb(192, 180, 170));  // the button face colour
+        }
+    }
+}
+
+TEST(ControlPanel, GeometryAtClientWidth400) {
+    Panel panel;
+    EXPECT_EQ(panel.dlg->ClientWidth(), 400);
+    EXPECT_EQ(panel.dlg->Client()->geometry(), QRect(1, 1, 400, 56));
+    EXPECT_EQ(panel.dlg->SeekSlider()->geometry(), QRect(0, 0, 296, 24));
+    EXPECT_EQ(panel.dlg->TimeDisplay()->geometry(), QRect(298, 0, 102, 24));
+    EXPECT_EQ(panel.B(kIdMute)->geometry(), QRect(318, 30, 22, 22));
+    EXPECT_EQ(panel.dlg->VolumeSlider()->geometry(), QRect(340, 30, 63, 26));
+    for (const ButtonSpec& b : ButtonTable())
+        if (b.placed) {
+            EXPECT_EQ(panel.B(b.id)->geometry(), QRect(b.x, 30, b.w, b.h)) << b.id;
+        }
+    // Following a resize.
+    panel.dlg->resize(642, CControlDlg::kHeight);
+    QApplication::processEvents();
+    EXPECT_EQ(panel.dlg->SeekSlider()->width(), 536);
+    EXPECT_EQ(panel.B(kIdMute)->x(), 558);
+    EXPECT_EQ(panel.dlg->VolumeSlider()->x(), 580);
+}
+
+TEST(ControlPanel, PlayStateLatchesAndDisables) {
+    Panel panel;
+    CMyFlatButton* play = panel.B(kIdPlay);
+    CMyFlatButton* pause = panel.B(kIdPause);
+    CMyFlatButton* stop = panel.B(kIdStop);
+    const auto latches = [&] {
+        return std::array<bool, 3>{play->IsLatched(), pause->IsLatched(), stop->IsLatched()};
+    };
+    const auto enabled = [&] {
+        return std::array<bool, 3>{play->isEnabled(), pause->isEnabled(), stop->isEnabled()};
+    };
+    panel.dlg->EnableTransport(true);
+    panel.dlg->UpdatePlayState(2);
+    EXPECT_EQ(latches(), (std::array<bool, 3>{true, false, false}));
+    EXPECT_EQ(Mismatches(panel.Shot(), panel.At(kIdPlay), FaceImage(3183)), 0);
+
+    // 8: all three disabled, the latch kept (and shown again once enabled).
+    panel.dlg->UpdatePlayState(8);
+    EXPECT_EQ(enabled(), (std::array<bool, 3>{false, false, false}));
+    EXPECT_EQ(latches(), (std::array<bool, 3>{true, false, false}));
+    QImage shot = panel.Shot();
+    EXPECT_EQ(Mismatches(shot, panel.At(kIdPlay), FaceImage(3182)), 0);
+    EXPECT_EQ(Mismatches(shot, panel.At(kIdStop), FaceImage(3190)), 0);
+    panel.dlg->EnableTransport(true);
+    EXPECT_EQ(Mismatches(panel.Shot(), panel.At(kIdPlay), FaceImage(3183)), 0);
+
+    // 4 and 5 change nothing, whatever the buttons show.
+    panel.dlg->UpdatePlayState(1);
+    pause->setEnabled(false);
+    const QImage before = panel.Shot();
+    for (int s : {4, 5}) {
+        panel.dlg->UpdatePlayState(s);
+        EXPECT_EQ(latches(), (std::array<bool, 3>{false, true, false})) << s;
+        EXPECT_EQ(enabled(), (std::array<bool, 3>{true, false, true})) << s;
+        EXPECT_EQ(panel.Shot(), before) << s;
+    }
+    panel.dlg->UpdatePlayState(0);
+    EXPECT_EQ(latches(), (std::array<bool, 3>{false, false, true}));
+    panel.dlg->UpdatePlayState(6);
+    EXPECT_EQ(latches(), (std::array<bool, 3>{false, false, false}));
+
+    panel.dlg->SetMuteLatched(true);
+    EXPECT_EQ(Mismatches(panel.Shot(), panel.At(kIdMute), FaceImage(3196)), 0);
+    panel.dlg->SetTimeText(QStringLiteral("01:05/23:40"));
+    EXPECT_EQ(panel.dlg->TimeDisplay()->text(), QStringLiteral("01:05/23:40"));
+}
+
+TEST(ControlPanel, ButtonsAskTheFrameForCommands) {
+    Panel panel;
+    int state = 8;
+    panel.dlg->SetPlayStateReader([&] { return state; });
+    QSignalSpy commands(panel.dlg.get(), &CControlDlg::commandPosted);
+    QSignalSpy focus(panel.dlg.get(), &CControlDlg::focusToFrame);
+    panel.dlg->EnableTransport(true);
+    panel.dlg->EnablePrevNext(true);
+    const auto clickAndTake = [&](int id, int playState) {
+        state = playState;
+        if (id != 0) Click(panel.B(id), {10, 10});
+        std::vector<int> got;
+        for (const auto& args : commands) got.push_back(args.at(0).toInt());
+        commands.clear();
+        return got;
+    };
+    using V = std::vector<int>;
+    // Called directly: the signal comes during the click.
+    EXPECT_EQ(clickAndTake(kIdPlay, 0), V{kCmdPlayPause});
+    EXPECT_EQ(clickAndTake(kIdPlay, 1), V{kCmdPlayPause});
+    EXPECT_EQ(clickAndTake(kIdPlay, 2), V{});
+    EXPECT_EQ(clickAndTake(kIdPause, 2), V{kCmdPlayPause});
+    EXPECT_EQ(clickAndTake(kIdPause, 1), V{});
+    EXPECT_EQ(clickAndTake(kIdStop, 0), V{});
+    EXPECT_EQ(clickAndTake(kIdStop, 1), V{kCmdStop});
+    EXPECT_EQ(clickAndTake(kIdPrev, 2), V{kCmdPrev});
+    EXPECT_EQ(clickAndTake(kIdNext, 2), V{kCmdNext});
+    EXPECT_EQ(clickAndTake(kIdMute, 2), V{kCmdMute});
+    // Posted: nothing during the click, the command once the event loop runs.
+    const std::pair<int, int> posted[] = {{kIdOpen, kCmdOpen},
+                                          {kIdMarginDown, kCmdMarginMore},
+                                          {kIdMarginUp, kCmdMarginLess},
+                                          {kIdCropIn, kCmdCropMore},
+                                          {kIdCropOut, kCmdCropLess}};
+    for (auto [id, command] : posted) {
+        EXPECT_EQ(clickAndTake(id, 2), V{}) << id;
+        QApplication::processEvents();
+        EXPECT_EQ(clickAndTake(0, 2), V{command}) << id;
+    }
+    EXPECT_EQ(focus.count(), 1);  // Open hands the focus to the frame first
+
+    // Without a reader the panel goes by the last play state it was given.
+    panel.dlg->SetPlayStateReader({});
+    panel.dlg->UpdatePlayState(2);
+    EXPECT_EQ(clickAndTake(kIdPlay, 0), V{});
+    EXPECT_EQ(clickAndTake(kIdPause, 0), V{kCmdPlayPause});
+}
+
+TEST(ControlPanel, SlidersReportOnRelease) {
+    Panel panel;
+    CSeekSlider* seek = panel.dlg->SeekSlider();
+    CSeekSlider* volume = panel.dlg->VolumeSlider();
+    panel.dlg->SetDurationReader([] { return 120.0; });
+    QSignalSpy seeks(panel.dlg.get(), &CControlDlg::seekRequested);
+    QSignalSpy steps(panel.dlg.get(), &CControlDlg::volumeStepChosen);
+
+    // Inert until the frame enables seeking.
+    const int y = seek->height() / 2;
+    Click(seek, {seek->width() - 10, y});
+    EXPECT_EQ(seek->value(), 0);
+    EXPECT_EQ(seeks.count(), 0);
+
+    panel.dlg->EnableSeek(true);
+    panel.dlg->SetSeekPosition(5000);
+    const QPoint thumb = seek->ThumbRect().center();
+    Press(seek, thumb);
+    panel.dlg->SetSeekPosition(100);  // a tick while held changes nothing
+    EXPECT_EQ(seeks.count(), 0);      // nothing before the release
+    Release(seek, thumb);
+    ASSERT_EQ(seeks.count(), 1);
+    EXPECT_DOUBLE_EQ(seeks.at(0).at(0).toDouble(), 60.0);
+    EXPECT_EQ(seek->value(), 5000);
+
+    // A medium without a known length is never sent to 0 or to a non-number.
+    for (double unknown : {0.0, -1.0, std::nan(""), HUGE_VAL}) {
+        panel.dlg->SetDurationReader([unknown] { return unknown; });
+        Click(seek, seek->ThumbRect().center());
+    }
+    EXPECT_EQ(seeks.count(), 1);
+
+    // Volume: the far right is step 0 (loudest), the far left step 10. Only the visible part
+    // (the client ends three pixels before the slider does) is clicked.
+    panel.dlg->ShowVolumeStep(4);
+    EXPECT_EQ(volume->value(), 6);
+    const int vy = volume->height() / 2;
+    Click(volume, {volume->width() - 4, vy});
+    Click(volume, {0, vy});
+    ASSERT_EQ(steps.count(), 2);
+    EXPECT_EQ(steps.at(0).at(0).toInt(), 0);
+    EXPECT_EQ(steps.at(1).at(0).toInt(), 10);
+}
+
+TEST(ControlPanel, KeysReachTheFrameFirst) {
+    Panel panel;
+    panel.dlg->EnableTransport(true);
+    panel.dlg->SetPlayStateReader([] { return 1; });
+    CMyFlatButton* play = panel.B(kIdPlay);
+    std::vector<std::pair<QEvent::Type, int>> forwarded;
+    bool frameHandles = true;
+    QObject::connect(panel.dlg.get(), &CControlDlg::keyForFrame, [&](QKeyEvent* e, bool* handled) {
+        forwarded.push_back({e->type(), e->key()});
+        *handled = frameHandles && e->key() == Qt::Key_Space;
+    });
+    QSignalSpy commands(panel.dlg.get(), &CControlDlg::commandPosted);
+    QSignalSpy clicked(play, &QAbstractButton::clicked);
+    QApplication::setActiveWindow(panel.dlg.get());
+    play->setFocus();
+    ASSERT_EQ(QApplication::focusWidget(), play);
+
+    QTest::keyClick(play, Qt::Key_Space);
+    using F = std::vector<std::pair<QEvent::Type, int>>;
+    EXPECT_EQ(forwarded,
+              (F{{QEvent::KeyPress, Qt::Key_Space}, {QEvent::KeyRelease, Qt::Key_Space}}));
+    EXPECT_EQ(clicked.count(), 0);
+    EXPECT_EQ(commands.count(), 0);
+    EXPECT_FALSE(play->isDown());
+
+    // A key the frame leaves alone goes on its normal route, and reaches the frame only once
+    // even though the button passes it up to the panel.
+    forwarded.clear();
+    QTest::keyClick(play, Qt::Key_A);
+    EXPECT_EQ(forwarded, (F{{QEvent::KeyPress, Qt::Key_A}, {QEvent::KeyRelease, Qt::Key_A}}));
+
+    // Tab never moves the focus between the panel's widgets.
+    QTest::keyClick(play, Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), play);
+
+    // Had the frame not handled Space, the focused button would have clicked as usual.
+    frameHandles = false;
+    QTest::keyClick(play, Qt::Key_Space);
+    EXPECT_EQ(clicked.count(), 1);
+    ASSERT_EQ(commands.count(), 1);
+    EXPECT_EQ(commands.at(0).at(0).toInt(), kCmdPlayPause);
+}
+
+TEST(ControlPanel, FocusAndLifetime) {
+    auto panel = std::make_unique<CControlDlg>();
+    QSignalSpy focus(panel.get(), &CControlDlg::focusToFrame);
+    QFocusEvent in(QEvent::FocusIn, Qt::OtherFocusReason);
+    QApplication::sendEvent(panel.get(), &in);
+    EXPECT_EQ(focus.count(), 1);
+
+    int quits = 0;
+    QObject::connect(panel.get(), &CControlDlg::quitRequested, [&] { ++quits; });
+    panel.reset();
+    EXPECT_EQ(quits, 1);
+}
