@@ -61,12 +61,14 @@ CCaptionWnd::CCaptionWnd(QWidget* parent) : QWidget(parent) {
 
 void CCaptionWnd::SetStyle(const CaptionStyle& style) {
     m_style = style;
+    m_letters = {};
     update();
 }
 
 void CCaptionWnd::SetColours(uint32_t textColour, uint32_t outlineColour) {
     m_style.textColour = textColour;
     m_style.outlineColour = outlineColour;
+    m_letters = {};
     update();
 }
 
@@ -87,7 +89,6 @@ caption_layout::FontMetrics CCaptionWnd::RebuildFont(int contentWidth, int natur
     m_metrics =
         caption_layout::ComputeFont(contentWidth, naturalWidth, naturalHeight, m_style.sizeRatio);
     m_font = caption_font::Make(m_style.face, m_metrics.height);
-    m_ascent = QFontMetrics(m_font).ascent();
     return m_metrics;
 }
 
@@ -104,10 +105,15 @@ QRegion CCaptionWnd::HiddenShape() const {
 
 void CCaptionWnd::HideCaption() {
     m_layout = {};
+    m_shape = {};
+    m_letters = {};
     setMask(HiddenShape());
 }
 
 bool CCaptionWnd::LayoutCaption(std::string_view captionText, std::span<const int32_t> lineEnds) {
+    // The previous shape is released only after the new one is set: freeing a large region
+    // first would hand its memory back to the system and fault it in again at once.
+    const QRegion previous = m_shape;
     HideCaption();
     caption_layout::Params params;
     params.width = width();
@@ -132,20 +138,35 @@ bool CCaptionWnd::LayoutCaption(std::string_view captionText, std::span<const in
     shape.translate(0, layout.offsetY);
     m_shape = std::move(shape);
     m_layout = std::move(layout);
+    m_letters = {};
     setMask(m_shape);
     update();
     return true;
 }
 
+void CCaptionWnd::BuildLetters() {
+    // Letters in the text colour with the coverage as alpha, premultiplied.
+    const QImage coverage = m_mask.Coverage();
+    m_letters = QImage(coverage.size(), QImage::Format_ARGB32_Premultiplied);
+    const QColor c = ColourFromBgr(m_style.textColour);
+    const uint32_t r = uint32_t(c.red()), g = uint32_t(c.green()), b = uint32_t(c.blue());
+    for (int y = 0; y < coverage.height(); ++y) {
+        const uint8_t* src = coverage.constScanLine(y);
+        auto* dst = reinterpret_cast<uint32_t*>(m_letters.scanLine(y));
+        for (int x = 0; x < coverage.width(); ++x) {
+            const uint32_t a = src[x];
+            dst[x] = a == 0 ? 0u
+                            : (a << 24) | ((r * a + 127) / 255 << 16) | ((g * a + 127) / 255 << 8) |
+                                  ((b * a + 127) / 255);
+        }
+    }
+}
+
 void CCaptionWnd::paintEvent(QPaintEvent* event) {
     if (m_layout.Empty()) return;
+    if (m_letters.isNull()) BuildLetters();
     QPainter p(this);
+    // Every pixel of the shape shows the outline colour, the letters cover it in the text colour.
     p.fillRect(event->rect(), ColourFromBgr(m_style.outlineColour));
-    p.setFont(m_font);
-    p.setPen(ColourFromBgr(m_style.textColour));
-    for (const auto& line : m_layout.lines) {
-        const int x = m_layout.centreX - line.width / 2;
-        const int y = line.top + m_layout.offsetY + m_ascent;
-        p.drawText(QPoint(x, y), QString::fromUtf8(line.text.data(), qsizetype(line.text.size())));
-    }
+    p.drawImage(m_mask.CoverageOrigin() + QPoint(0, m_layout.offsetY), m_letters);
 }

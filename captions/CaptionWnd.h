@@ -19,6 +19,7 @@
 #include "captions/CaptionMask.h"
 
 #include <QFont>
+#include <QImage>
 #include <QRegion>
 #include <QWidget>
 #include <cstdint>
@@ -91,13 +92,14 @@ class CCaptionWnd : public QWidget {
 
   private:
     QRegion HiddenShape() const;
+    void BuildLetters();
 
     CaptionStyle m_style;
     caption_layout::FontMetrics m_metrics;
     QFont m_font;
-    int m_ascent = 0;
     int m_pictureHeight = 0;
     caption_layout::Layout m_layout;
     CCaptionMask m_mask;
     QRegion m_shape;
+    QImage m_letters;  // letters in the text colour, made on the first paint after a change
 };
