@@ -1,0 +1,237 @@
+#include "captions/CaptionMask.h"
+
+#include <QGlyphRun>
+#include <QRawFont>
+#include <QTextLayout>
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+// Copies ink copies can reach around the drawn letters: one pixel up and left (outline), four
+// down and right (shadow).
+constexpr int kReachBefore = 1;
+constexpr int kReachAfter = 4;
+// Glyphs kept before the cache starts again (a film's captions use a few hundred syllables).
+constexpr int kMaxCachedGlyphs = 4000;
+
+// Appends the runs of non-zero bytes of row (width n, starting at column x0) as rectangles of
+// row y.
+void AppendRuns(const uint8_t* row, int n, int x0, int y, std::vector<QRect>& out) {
+    int i = 0;
+    while (i < n) {
+        // Skip empty bytes eight at a time.
+        while (i + 8 <= n) {
+            uint64_t word;
+            std::memcpy(&word, row + i, 8);
+            if (word != 0) break;
+            i += 8;
+        }
+        while (i < n && row[i] == 0) ++i;
+        if (i >= n) break;
+        const int start = i;
+        while (i < n && row[i] != 0) ++i;
+        out.emplace_back(x0 + start, y, i - start, 1);
+    }
+}
+
+QString FontKey(const QRawFont& f) {
+    return f.familyName() + QLatin1Char('|') + f.styleName() + QLatin1Char('|') +
+           QString::number(f.pixelSize()) + QLatin1Char('|') + QString::number(f.weight()) +
+           QLatin1Char('|') + QString::number(int(f.style()));
+}
+
+// dst[i] |= src[i] for n bytes, eight at a time.
+void OrBytes(uint8_t* dst, const uint8_t* src, int n) {
+    int i = 0;
+    for (; i + 8 <= n; i += 8) {
+        uint64_t a, b;
+        std::memcpy(&a, dst + i, 8);
+        std::memcpy(&b, src + i, 8);
+        a |= b;
+        std::memcpy(dst + i, &a, 8);
+    }
+    for (; i < n; ++i) dst[i] |= src[i];
+}
+
+// dst[i] = max(dst[i], src[i]) for n bytes; empty destination words are plain copies.
+void MaxBytes(uint8_t* dst, const uint8_t* src, int n) {
+    int i = 0;
+    for (; i + 8 <= n; i += 8) {
+        uint64_t a;
+        std::memcpy(&a, dst + i, 8);
+        if (a == 0) {
+            std::memcpy(dst + i, src + i, 8);
+        } else {
+            for (int k = i; k < i + 8; ++k) dst[k] = std::max(dst[k], src[k]);
+        }
+    }
+    for (; i < n; ++i) dst[i] = std::max(dst[i], src[i]);
+}
+
+struct Placed {
+    const void* glyph;
+    int x, y;  // top-left in caption-block coordinates
+};
+
+}  // namespace
+
+const CCaptionMask::Glyph& CCaptionMask::GlyphFor(const QRawFont& font, const QString& fontKey,
+                                                  quint32 index) {
+    auto& glyphs = m_glyphs[fontKey];
+    if (auto it = glyphs.find(index); it != glyphs.end()) return it->second;
+    Glyph g;
+    const QImage img = font.alphaMapForGlyph(index, QRawFont::PixelAntialiasing);
+    if (!img.isNull()) {
+        const QRectF box = font.boundingRect(index);
+        g.dx = int(std::floor(box.x() + 0.5));
+        g.dy = int(std::floor(box.y() + 0.5));
+        g.width = img.width();
+        g.height = img.height();
+        g.coverage.resize(size_t(g.width) * g.height);
+        const QImage::Format fmt = img.format();
+        if (fmt == QImage::Format_Alpha8 || fmt == QImage::Format_Grayscale8 ||
+            fmt == QImage::Format_Indexed8) {
+            for (int y = 0; y < g.height; ++y)
+                std::memcpy(g.coverage.data() + size_t(y) * g.width, img.constScanLine(y),
+                            size_t(g.width));
+        } else {
+            const QImage a =
+                img.convertToFormat(fmt == QImage::Format_Mono || fmt == QImage::Format_MonoLSB
+                                        ? QImage::Format_Grayscale8
+                                        : QImage::Format_Alpha8);
+            for (int y = 0; y < g.height; ++y)
+                std::memcpy(g.coverage.data() + size_t(y) * g.width, a.constScanLine(y),
+                            size_t(g.width));
+        }
+    }
+    ++m_glyphCount;
+    return glyphs.emplace(index, std::move(g)).first->second;
+}
+
+void CCaptionMask::ClearGlyphCache() {
+    m_glyphs.clear();
+    m_glyphCount = 0;
+}
+
+QImage CCaptionMask::Coverage() const {
+    if (m_width <= 0 || m_height <= 0) return {};
+    return QImage(m_base.data(), m_width, m_height, m_stride, QImage::Format_Alpha8);
+}
+
+QRegion CCaptionMask::Build(const caption_layout::Layout& layout, const QFont& font) {
+    m_rects.clear();
+    m_rectCount = 0;
+    m_width = m_height = 0;
+    if (layout.Empty() || layout.scanRows <= 0 || layout.scanColumns <= 0) return {};
+
+    if (const QString key = font.key(); key != m_cacheFont || m_glyphCount > kMaxCachedGlyphs) {
+        ClearGlyphCache();
+        m_cacheFont = key;
+    }
+
+    // Shape the lines and place their glyphs; the base image covers the block rows
+    // -kReachAfter .. scanRows and the columns -kReachAfter .. scanColumns so that every copy
+    // read for the scanned mask lies inside it.
+    const int cols = layout.scanColumns;
+    const int rowLimit = layout.scanRows + kReachBefore;
+    std::vector<Placed> placed;
+    int left = INT_MAX, right = INT_MIN, top = INT_MAX, bottom = INT_MIN;
+    for (const auto& line : layout.lines) {
+        if (line.top >= rowLimit) break;  // below the scanned rows
+        QTextLayout tl(QString::fromUtf8(line.text.data(), qsizetype(line.text.size())), font);
+        tl.setCacheEnabled(false);
+        tl.beginLayout();
+        QTextLine tline = tl.createLine();
+        if (tline.isValid()) tline.setLineWidth(1e7);
+        tl.endLayout();
+        const int x0 = layout.centreX - line.width / 2;
+        for (const QGlyphRun& run : tl.glyphRuns()) {
+            const QRawFont raw = run.rawFont();
+            const QString key = FontKey(raw);
+            const QList<quint32> indexes = run.glyphIndexes();
+            const QList<QPointF> positions = run.positions();
+            for (qsizetype i = 0; i < indexes.size() && i < positions.size(); ++i) {
+                const Glyph& g = GlyphFor(raw, key, indexes[i]);
+                if (g.width <= 0 || g.height <= 0) continue;
+                const int x = x0 + int(std::lround(positions[i].x())) + g.dx;
+                const int y = line.top + int(std::lround(positions[i].y())) + g.dy;
+                placed.push_back({&g, x, y});
+                left = std::min(left, x);
+                right = std::max(right, x + g.width);
+                top = std::min(top, y);
+                bottom = std::max(bottom, y + g.height);
+            }
+        }
+    }
+    left = std::max(left, -kReachAfter);
+    right = std::min(right, cols + kReachBefore);
+    top = std::max(top, -kReachAfter);
+    bottom = std::min(bottom, rowLimit);
+    if (placed.empty() || right <= left || bottom <= top) return {};
+
+    m_left = left;
+    m_top = top;
+    m_width = right - left;
+    m_height = bottom - top;
+    m_stride = (m_width + 3) & ~3;
+    m_base.assign(size_t(m_stride) * m_height, 0);
+    for (const Placed& p : placed) {
+        const Glyph& g = *static_cast<const Glyph*>(p.glyph);
+        const int gx0 = std::max(0, left - p.x), gx1 = std::min(g.width, right - p.x);
+        const int gy0 = std::max(0, top - p.y), gy1 = std::min(g.height, bottom - p.y);
+        for (int gy = gy0; gy < gy1; ++gy) {
+            uint8_t* dst = m_base.data() + size_t(p.y + gy - top) * m_stride + (p.x - left);
+            const uint8_t* src = g.coverage.data() + size_t(gy) * g.width;
+            if (gx1 > gx0) MaxBytes(dst + gx0, src + gx0, gx1 - gx0);
+        }
+    }
+
+    // Mask columns: the base box widened by the copies' reach, inside the scanned columns.
+    const int maskLeft = std::max(left - kReachBefore, 0);
+    const int maskRight = std::min(right + kReachAfter, cols);
+    const int maskTop = std::max(top - kReachBefore, 0);
+    const int maskBottom = std::min(bottom + kReachAfter, layout.scanRows);
+    const int maskWidth = maskRight - maskLeft;
+    if (maskWidth <= 0 || maskBottom <= maskTop) return {};
+    m_row.resize(size_t(maskWidth));
+    const auto offsets = layout.offsets.Span();
+
+    m_rects.reserve(4096);
+    QRegion region;
+    size_t flushed = 0;
+    auto flush = [&](size_t upTo) {
+        while (flushed < upTo) {
+            const size_t n = std::min<size_t>(kBatch, upTo - flushed);
+            QRegion batch;
+            batch.setRects(m_rects.data() + flushed, int(n));
+            region = region.isEmpty() ? batch : region.united(batch);
+            flushed += n;
+        }
+    };
+
+    for (int y = maskTop; y < maskBottom; ++y) {
+        uint8_t* row = m_row.data();
+        std::memset(row, 0, m_row.size());
+        bool any = false;
+        for (const auto& o : offsets) {
+            // Mask pixel (x, y) takes the base pixel (x - dx, y - dy).
+            const int by = y - o.dy - top;
+            if (by < 0 || by >= m_height) continue;
+            const uint8_t* src = m_base.data() + size_t(by) * m_stride;
+            const int x0 = std::max(maskLeft, left + o.dx);
+            const int x1 = std::min(maskRight, left + o.dx + m_width);
+            if (x1 <= x0) continue;
+            OrBytes(row + (x0 - maskLeft), src + (x0 - o.dx - left), x1 - x0);
+            any = true;
+        }
+        if (any) AppendRuns(row, maskWidth, maskLeft, y, m_rects);
+        const size_t pending = m_rects.size() - flushed;
+        if (pending >= size_t(kBatch)) flush(flushed + pending / kBatch * kBatch);
+    }
+    flush(m_rects.size());
+    m_rectCount = int(m_rects.size());
+    return region;
+}

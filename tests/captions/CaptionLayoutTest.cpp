@@ -1,0 +1,261 @@
+// Caption layout with a fake metric: every ASCII byte is 10 pixels wide and every multi-byte
+// character 20 pixels.
+
+#include "captions/CaptionLayout.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+using namespace caption_layout;
+
+namespace {
+
+int FakeWidth(std::string_view s) {
+    int w = 0;
+    for (unsigned char c : s) {
+        if (c < 0x80)
+            w += 10;
+        else if (c >= 0xC0)
+            w += 20;
+    }
+    return w;
+}
+
+constexpr int32_t kLast = 0x01000000;
+
+std::vector<std::string> Texts(const Layout& l) {
+    std::vector<std::string> out;
+    for (const auto& line : l.lines) out.push_back(line.text);
+    return out;
+}
+
+Params AreaParams(int w, int h, int effect = 0, int position = 6, int extraLines = 0) {
+    Params p;
+    p.width = w;
+    p.height = h;
+    p.font = {27, 3};
+    p.effect = effect;
+    p.position = position;
+    p.extraLines = extraLines;
+    return p;
+}
+
+bool ValidUtf8Cut(std::string_view piece) {
+    if (piece.empty()) return false;
+    auto b = [&](size_t i) { return static_cast<unsigned char>(piece[i]); };
+    if ((b(0) & 0xC0) == 0x80) return false;  // starts inside a character
+    // Ends after a complete character: walk the characters.
+    size_t i = 0;
+    while (i < piece.size()) {
+        size_t n = b(i) < 0x80 ? 1 : b(i) >= 0xF0 ? 4 : b(i) >= 0xE0 ? 3 : 2;
+        if (i + n > piece.size()) return false;
+        i += n;
+    }
+    return true;
+}
+
+}  // namespace
+
+TEST(CaptionLayout, FontFromPicture) {
+    struct Row {
+        int contentWidth, naturalW, naturalH, ratio;
+        FontMetrics expected;
+    };
+    const Row rows[] = {
+        {640, 640, 480, 36, {27, 3}},       // P = 30.67
+        {1920, 1920, 1080, 36, {62, 6}},    // P = 69
+        {3840, 1920, 1080, 36, {124, 13}},  // P = 138
+        {640, 640, 480, 21, {47, 5}},       // P = 52.57
+        {640, 576, 480, 36, {30, 3}},       // a cropped source is not used: natural size only
+        {640, 320, 0, 36, {0, 0}},          // sound only: no font
+        {640, 640, 480, 0, {0, 0}},         // a garbage ratio shows nothing
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(testing::Message() << r.contentWidth << " " << r.naturalW << "x" << r.naturalH
+                                        << " / " << r.ratio);
+        EXPECT_EQ(ComputeFont(r.contentWidth, r.naturalW, r.naturalH, r.ratio), r.expected);
+    }
+}
+
+TEST(CaptionLayout, LinesFromParseResult) {
+    // "Hello<br>World": the second line starts with the space of the break tag.
+    const std::string text = "Hello World  ";
+    const int32_t ends[] = {5, kLast | 13};
+    const Layout l = LayoutCaption(text, ends, AreaParams(640, 480), FakeWidth);
+    EXPECT_EQ(Texts(l), (std::vector<std::string>{"Hello", "World"}));
+    ASSERT_EQ(l.lines.size(), 2u);
+    EXPECT_EQ(l.lines[0].top, 0);
+    EXPECT_EQ(l.lines[1].top, 30);
+    EXPECT_EQ(l.lines[1].width, 50);
+    EXPECT_EQ(l.centreX, 320);
+    EXPECT_EQ(l.scanRows, 30 + 27 + 1);
+    EXPECT_EQ(l.scanColumns, 639);
+
+    // Empty lines (two breaks in a row) do not advance; spaces only show nothing.
+    const std::string gap = "a   b  ";
+    const int32_t gapEnds[] = {1, 2, kLast | 7};
+    EXPECT_EQ(Texts(LayoutCaption(gap, gapEnds, AreaParams(640, 480), FakeWidth)),
+              (std::vector<std::string>{"a", "b"}));
+    for (const std::string& blank : {std::string("   "), std::string("  \t  ")}) {
+        const int32_t blankEnds[] = {kLast | static_cast<int32_t>(blank.size())};
+        EXPECT_TRUE(LayoutCaption(blank, blankEnds, AreaParams(640, 480), FakeWidth).Empty());
+    }
+    const int32_t brOnly[] = {0, kLast | 3};
+    EXPECT_TRUE(LayoutCaption("   ", brOnly, AreaParams(640, 480), FakeWidth).Empty());
+
+    // Nothing is laid out without an area or a font.
+    const int32_t one[] = {kLast | 5};
+    EXPECT_TRUE(LayoutCaption("Hello", one, AreaParams(0, 480), FakeWidth).Empty());
+    Params noFont = AreaParams(640, 480);
+    noFont.font = {};
+    EXPECT_TRUE(LayoutCaption("Hello", one, noFont, FakeWidth).Empty());
+}
+
+TEST(CaptionLayout, MalformedLineEnds) {
+    const std::string text = "one two three four";
+    const std::vector<std::vector<int32_t>> cases = {
+        {},                         // no ends: the whole text is one line
+        {-5, 3, 2, 1 << 30, 7},     // negative, decreasing and huge entries
+        {kLast | 0xFFFFFF},         // last entry beyond the text
+        {3, 3, 3, kLast | 18, 40},  // entries after the end of the text
+    };
+    for (const auto& ends : cases) {
+        const Layout l = LayoutCaption(text, ends, AreaParams(640, 480), FakeWidth);
+        std::string joined;
+        for (const auto& line : l.lines) joined += line.text + " ";
+        EXPECT_EQ(std::string(Trim(joined)).size(), text.size());
+    }
+    // Control bytes are shown as spaces.
+    const int32_t end[] = {kLast | 5};
+    EXPECT_EQ(Texts(LayoutCaption("a\nb\tc", end, AreaParams(640, 480), FakeWidth)),
+              (std::vector<std::string>{"a b c"}));
+}
+
+TEST(CaptionLayout, WrapAndBalancedCuts) {
+    struct Row {
+        const char* what;
+        std::string text;
+        int areaWidth;
+        int wrapped;
+        std::vector<std::string> pieces;
+    };
+    const Row rows[] = {
+        {"fits: one line", "aaaa bbbb", 640, 1, {"aaaa bbbb"}},
+        // Box 101 of W 135 (74 %): two words a line, three lines, a third of the bytes each.
+        {"three-way ASCII",
+         "aaaa bbbb cccc dddd eeee ffff",
+         135,
+         3,
+         {"aaaa bbbb", "cccc dddd", "eeee ffff"}},
+        // Balanced by bytes, not filled greedily: a word is cut in its middle.
+        {"word cut", "aaaaaaa bbbbbbbbbb", 135, 2, {"aaaaaaa bb", "bbbbbbbb"}},
+        // Korean: cuts move on to just after the next space. Box 252 of W 338.
+        {"three-way Korean",
+         "가나다라 바사아자차 카타파하가 나다라마바 사아자차카 타파하가나",
+         338,
+         3,
+         {"가나다라 바사아자차 카타파하가", "나다라마바 사아자차카", "타파하가나"}},
+        // No single-byte character after the first cut point: the first piece takes the rest.
+        {"Korean without spaces",
+         "안녕 가나다라마바사아자차카타파하가나다라마바",
+         338,
+         3,
+         {"안녕 가나다라마바사아자차카타파하가나다라마바"}},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.what);
+        EXPECT_EQ(WrappedLineCount(r.text, WrapBoxWidth(r.areaWidth), FakeWidth), r.wrapped);
+        const int32_t ends[] = {kLast | static_cast<int32_t>(r.text.size())};
+        const Layout l = LayoutCaption(r.text, ends, AreaParams(r.areaWidth, 480), FakeWidth);
+        EXPECT_EQ(Texts(l), r.pieces);
+        for (size_t i = 0; i < l.lines.size(); ++i) {
+            EXPECT_EQ(l.lines[i].top, static_cast<int>(i) * 30);
+            EXPECT_EQ(l.lines[i].width, FakeWidth(l.lines[i].text));
+        }
+    }
+    EXPECT_EQ(WrapBoxWidth(1000), 740);
+    EXPECT_EQ(WrappedLineCount("   ", 100, FakeWidth), 0);
+}
+
+TEST(CaptionLayout, CutsNeverSplitCharacters) {
+    // Random mixes of Korean syllables, ASCII letters and spaces, cut into 2..6 pieces.
+    std::mt19937 rng(7);
+    const char* parts[] = {"가", "힣", "a", "Z", " ", "é", "😀", "."};
+    for (int round = 0; round < 2000; ++round) {
+        std::string s;
+        const int len = 1 + static_cast<int>(rng() % 40);
+        for (int i = 0; i < len; ++i) s += parts[rng() % 8];
+        const int n = 2 + static_cast<int>(rng() % 5);
+        const auto pieces = SplitBalanced(s, n);
+        ASSERT_LE(static_cast<int>(pieces.size()), n);
+        std::string joined, original;
+        for (auto p : pieces) {
+            ASSERT_TRUE(ValidUtf8Cut(p)) << s;
+            for (char c : p)
+                if (c != ' ') joined += c;
+        }
+        for (char c : s)
+            if (c != ' ') original += c;
+        EXPECT_EQ(joined, original) << "text lost or duplicated: " << s;
+    }
+}
+
+TEST(CaptionLayout, CaptionOffset) {
+    // Picture 480 high with Hf 27 and Sp 3 (pitch 30).
+    const int32_t oneEnd[] = {kLast | 3};
+    const std::string three = "a b c  ";
+    const int32_t threeEnds[] = {1, 3, kLast | 7};
+
+    // No extra lines, position 6: the last line's bottom sits 480 x 6 / 120 = 24 above the bottom.
+    Layout l = LayoutCaption("abc", oneEnd, AreaParams(640, 480, 0, 6), FakeWidth);
+    EXPECT_EQ(l.offsetY, 480 - 24 - 27);
+    // Position 0: the bottom of the last line touches the bottom of the picture.
+    l = LayoutCaption(three, threeEnds, AreaParams(640, 480, 0, 0), FakeWidth);
+    EXPECT_EQ(l.offsetY + l.lines.back().top + 27, 480);
+    // Position 60: it sits at half the picture's height.
+    l = LayoutCaption(three, threeEnds, AreaParams(640, 480, 0, 60), FakeWidth);
+    EXPECT_EQ(l.offsetY + l.lines.back().top + 27, 240);
+    // Position 7 of 481 truncates: 481 x 7 / 120 = 28.
+    EXPECT_EQ(CaptionOffset(481, 0, 7, 1, 0, {27, 3}), 481 - 28 - 27);
+
+    // Two extra lines (area 480 + 60): one line sits Sp below the picture's bottom.
+    l = LayoutCaption("abc", oneEnd, AreaParams(640, 540, 0, 60, 2), FakeWidth);
+    EXPECT_EQ(l.offsetY, 480 + 3);
+    // Three lines with two extra lines: the block ends at the area's bottom, over the picture.
+    l = LayoutCaption(three, threeEnds, AreaParams(640, 540, 0, 60, 2), FakeWidth);
+    EXPECT_EQ(l.offsetY, 540 - 90 + 3);
+    EXPECT_EQ(l.offsetY + l.lines.back().top + 27, 540);
+    EXPECT_LT(l.offsetY, 480);
+    // The rows scanned for the shape never go past the area's height.
+    EXPECT_EQ(LayoutCaption(three, threeEnds, AreaParams(640, 70), FakeWidth).scanRows, 70);
+}
+
+TEST(CaptionLayout, InkCopies) {
+    using V = std::vector<InkOffset>;
+    auto offsets = [](int effect, int hf) {
+        const InkOffsets o = InkOffsetsFor(effect, hf);
+        return V(o.Span().begin(), o.Span().end());
+    };
+    EXPECT_EQ(offsets(0, 40), (V{{0, 0}, {1, 1}}));
+    EXPECT_EQ(offsets(kEffectOutline, 20), (V{{0, 0}, {1, 1}, {-1, -1}, {1, -1}, {-1, 1}}));
+    EXPECT_EQ(offsets(kEffectShadow, 28), (V{{0, 0}, {1, 1}, {2, 2}}));
+    EXPECT_EQ(offsets(kEffectShadow, 29), (V{{0, 0}, {1, 1}, {2, 2}, {3, 3}}));
+    EXPECT_EQ(offsets(kEffectShadow, 37), (V{{0, 0}, {1, 1}, {2, 2}, {3, 3}}));
+    EXPECT_EQ(offsets(kEffectShadow, 38), (V{{0, 0}, {1, 1}, {2, 2}, {3, 3}, {4, 4}}));
+    EXPECT_EQ(offsets(kEffectOutline | kEffectShadow, 38).size(), 8u);
+}
+
+TEST(CaptionLayout, DisplayLineLimit) {
+    std::string text;
+    std::vector<int32_t> ends;
+    for (int i = 0; i < 400; ++i) {
+        text += " x";
+        ends.push_back(static_cast<int32_t>(text.size()));
+    }
+    ends.back() |= kLast;
+    const Layout l = LayoutCaption(text, ends, AreaParams(640, 480), FakeWidth);
+    EXPECT_EQ(static_cast<int>(l.lines.size()), kMaxDisplayLines);
+}

@@ -1,0 +1,258 @@
+// Layout arithmetic of the main window. Unless a row says otherwise the window is framed with a
+// menu bar of kMenuH pixels (frameW 0, frameH kMenuH), the control bar is shown (58 pixels) and
+// the size ratio is 36.
+
+#include "frame/Layout.h"
+
+#include <gtest/gtest.h>
+
+using namespace frame_layout;
+
+namespace {
+
+constexpr int kMenuH = 24;
+
+LayoutInputs Windowed(Size source, int extraLines = 0, int ratio = 36) {
+    LayoutInputs in;
+    in.source = source;
+    in.extraLines = extraLines;
+    in.sizeRatio = ratio;
+    in.nonClient = {0, kMenuH};
+    return in;
+}
+
+}  // namespace
+
+TEST(FrameLayout, WindowedContentHeight) {
+    struct Row {
+        const char* what;
+        Size natural;
+        int crop;
+        int extraLines;
+        bool controls;
+        int clientWidth;
+        Size display;
+        int contentBottom;
+    };
+    const Row rows[] = {
+        {"640x480 plain", {640, 480}, 0, 0, true, 640, {640, 480}, 538},
+        {"2 extra lines: truncate(62.2 + 480 + 58) + 5",
+         {640, 480},
+         0,
+         2,
+         true,
+         640,
+         {640, 480},
+         605},
+        {"1 extra line", {640, 480}, 0, 1, true, 640, {640, 480}, 574},
+        {"control bar hidden", {640, 480}, 0, 0, false, 640, {640, 480}, 480},
+        {"sound only", {0, 0}, 0, 0, true, 640, {640, 0}, 58},
+        {"sound only, 2 extra lines", {0, 0}, 0, 2, true, 640, {640, 0}, 98},
+        {"crop 10: source 576 wide", {640, 480}, 10, 0, true, 640, {640, 533}, 591},
+        {"320x240 at 400", {320, 240}, 0, 0, true, 400, {400, 300}, 358},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.what);
+        const Size natural = NaturalSize(r.natural.width, r.natural.height);
+        LayoutInputs in = Windowed(SourceSize(natural, r.crop), r.extraLines);
+        in.controls = r.controls;
+        in.soundOnly = IsSoundOnly(r.natural.width, r.natural.height);
+        const LayoutResult res = ComputeLayout(in, {r.clientWidth, 1});
+        EXPECT_EQ(res.display, r.display);
+        EXPECT_EQ(res.picture, (Rect{0, 0, r.display.width, r.display.height}));
+        EXPECT_EQ(res.content, (Rect{0, 0, r.clientWidth, r.contentBottom}));
+        EXPECT_EQ(res.outer, (Size{r.clientWidth, r.contentBottom + kMenuH}));
+        EXPECT_EQ(HeightForWidth(in, r.clientWidth), r.contentBottom + kMenuH);
+    }
+}
+
+TEST(FrameLayout, ZeroClientWidthCountsAsOne) {
+    const LayoutResult res = ComputeLayout(Windowed({640, 480}), {0, 100});
+    EXPECT_EQ(res.display, (Size{1, 0}));
+    EXPECT_EQ(res.content.bottom, 58);
+    // A garbage size ratio from the settings must not divide by zero.
+    const LayoutResult odd = ComputeLayout(Windowed({640, 480}, 2, 0), {640, 1});
+    EXPECT_GT(odd.content.bottom, 538);
+}
+
+TEST(FrameLayout, FullScreenFitsAndCentres) {
+    LayoutInputs in = Windowed({640, 480}, 2);
+    in.fullScreen = true;
+    in.controls = false;
+    in.nonClient = {};
+    // Content of a 1920 wide picture with 2 lines is 1440 + 186 + 5 = 1631 > 1080: scale it.
+    LayoutResult r = ComputeLayout(in, {1920, 1080});
+    EXPECT_EQ(r.outer, (Size{1920, 1080}));
+    EXPECT_EQ(r.content, (Rect{0, 0, 1920, 1080}));
+    const double s = 1080.0 / 1631;
+    const int nw = static_cast<int>(1920 * s);
+    EXPECT_EQ(r.display, (Size{static_cast<int>(1920 * s), static_cast<int>(1440 * s)}));
+    EXPECT_EQ(r.picture, (Rect{(1920 - nw) >> 1, 0, ((1920 - nw) >> 1) + nw, r.display.height}));
+
+    // A wide picture that fits: moved down by half the spare height, display size unchanged.
+    in.source = {1920, 800};
+    in.extraLines = 0;
+    r = ComputeLayout(in, {1920, 1080});
+    EXPECT_EQ(r.display, (Size{1920, 800}));
+    EXPECT_EQ(r.picture, (Rect{0, 140, 1920, 940}));
+}
+
+TEST(FrameLayout, Placement) {
+    // Crop 10 on 640x480 at client width 640: the media window is 711 wide at x = -35.
+    LayoutInputs in = Windowed(SourceSize({640, 480}, 10));
+    const LayoutResult r = ComputeLayout(in, {640, 1});
+    PlacementInputs pin;
+    pin.linePitch = 30;
+    pin.extraLines = 2;
+    pin.cropPercent = 10;
+    pin.sourceWidth = in.source.width;
+    pin.mediaOpen = true;
+    Placement p = ComputePlacement(r, {640, r.content.bottom}, pin);
+    EXPECT_TRUE(p.showMedia);
+    EXPECT_EQ(p.media, (Rect{-35, 0, 676, 533}));
+    EXPECT_EQ(p.captionArea, (Rect{0, 0, 640, 533 + 60}));
+    EXPECT_EQ(p.controlBar, (Rect{0, 591 - 58, 640, 591}));
+    EXPECT_EQ(p.surroundHole, (Rect{0, 0, 639, 533}));
+    ASSERT_EQ(p.surroundCount, 2);
+    EXPECT_EQ(p.surround[0], (Rect{639, 0, 640, 533}));
+    EXPECT_EQ(p.surround[1], (Rect{0, 533, 640, 591}));
+    EXPECT_EQ(p.corners[0], (Rect{1, 0, 2, 1}));
+    EXPECT_EQ(p.corners[1], (Rect{639, 1, 640, 2}));
+    EXPECT_EQ(p.corners[2], (Rect{0, 531, 1, 532}));
+    EXPECT_EQ(p.corners[3], (Rect{638, 532, 639, 533}));
+    ASSERT_TRUE(p.zoom.has_value());
+    EXPECT_EQ(*p.zoom, Zoom::Free);
+
+    // Not open or sound only: media hidden. Full screen: the zoom state is left alone.
+    pin.mediaOpen = false;
+    EXPECT_FALSE(ComputePlacement(r, {640, 591}, pin).showMedia);
+    pin.mediaOpen = true;
+    pin.soundOnly = true;
+    EXPECT_FALSE(ComputePlacement(r, {640, 591}, pin).showMedia);
+    pin.fullScreen = true;
+    EXPECT_FALSE(ComputePlacement(r, {640, 591}, pin).zoom.has_value());
+
+    // A centred full-screen picture leaves bands on all four sides.
+    std::array<Rect, 4> bands;
+    ASSERT_EQ(SurroundBands({1920, 1080}, {240, 0, 1680, 1080}, bands), 2);
+    ASSERT_EQ(SurroundBands({1920, 1080}, {240, 100, 1680, 980}, bands), 4);
+    EXPECT_EQ(bands[0], (Rect{0, 0, 1920, 100}));
+    EXPECT_EQ(bands[1], (Rect{0, 100, 240, 980}));
+    EXPECT_EQ(bands[2], (Rect{1679, 100, 1920, 980}));
+    EXPECT_EQ(bands[3], (Rect{0, 980, 1920, 1080}));
+    ASSERT_EQ(SurroundBands({640, 58}, {0, 0, 640, 0}, bands), 1);
+    EXPECT_EQ(bands[0], (Rect{0, 0, 640, 58}));
+}
+
+TEST(FrameLayout, ZoomState) {
+    struct Row {
+        int displayWidth, sourceWidth;
+        Zoom expected;
+    };
+    const Row rows[] = {
+        {641, 320, Zoom::Percent200}, {640, 320, Zoom::Percent200}, {160, 320, Zoom::Percent100},
+        {400, 320, Zoom::Free},       {320, 320, Zoom::Percent100}, {1280, 1280, Zoom::Percent100},
+        {361, 300, Zoom::Free},       {360, 300, Zoom::Percent100}, {1000, 640, Zoom::Free},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(testing::Message() << r.displayWidth << " / " << r.sourceWidth);
+        EXPECT_EQ(DeriveZoom(r.displayWidth, r.sourceWidth), r.expected);
+    }
+}
+
+TEST(FrameLayout, SizingDrag) {
+    // Right edge dragged to client width 400 with a 320x240 source: height frameH + 300 + 58.
+    LayoutInputs in = Windowed({320, 240});
+    Rect r = SizingDrag(in, SizingEdge::Right, {100, 50, 500, 60});
+    EXPECT_EQ(r, (Rect{100, 50, 500, 50 + kMenuH + 358}));
+    // Left edge keeps the top, moves the bottom.
+    EXPECT_EQ(SizingDrag(in, SizingEdge::Left, {100, 50, 500, 900}).bottom, 50 + kMenuH + 358);
+
+    // Height leads: 300 picture rows give 400 columns plus one.
+    const int h = kMenuH + 58 + 300;
+    EXPECT_EQ(SizingDrag(in, SizingEdge::Bottom, {100, 50, 700, 50 + h}),
+              (Rect{100, 50, 501, 50 + h}));
+    EXPECT_EQ(SizingDrag(in, SizingEdge::TopLeft, {100, 50, 700, 50 + h}),
+              (Rect{299, 50, 700, 50 + h}));
+    EXPECT_EQ(WidthForHeight(in, {700, h}), 401);
+
+    // With extra lines the margin joins frameH and the lines take their share of the height.
+    in = Windowed({640, 480}, 2);
+    r = SizingDrag(in, SizingEdge::Right, {0, 0, 640, 10});
+    EXPECT_EQ(r.bottom,
+              static_cast<int>(2 * (2.0 / 36) * (480 + 640) * 0.5 + kMenuH + 5 + 480 + 58));
+
+    // Sound only: the height cannot change the width; the width leads to the control bar only.
+    in = Windowed({320, 0});
+    in.soundOnly = true;
+    EXPECT_EQ(SizingDrag(in, SizingEdge::Bottom, {0, 0, 500, 400}), (Rect{0, 0, 500, 400}));
+    EXPECT_EQ(SizingDrag(in, SizingEdge::Right, {0, 0, 500, 400}).bottom, kMenuH + 58);
+}
+
+TEST(FrameLayout, MinimumSize) {
+    struct Row {
+        Size source;
+        int extraLines;
+        bool controls;
+        Size expected;
+    };
+    const Row rows[] = {
+        {{640, 480}, 0, true, {368, 276 + kMenuH + 58}},
+        {{640, 480}, 0, false, {368, 276 + kMenuH}},
+        // (2 x 2 / 36 + 1) x 276 = 306.67: the rule counts 2 x ph / R per line here.
+        {{640, 480}, 2, true, {368, 306 + kMenuH + 58 + 5}},
+        {{320, 0}, 0, true, {368, kMenuH + 58}},
+    };
+    for (const Row& r : rows) {
+        LayoutInputs in = Windowed(r.source, r.extraLines);
+        in.controls = r.controls;
+        EXPECT_EQ(MinimumSize(in), r.expected);
+    }
+}
+
+TEST(FrameLayout, MediumSizes) {
+    EXPECT_TRUE(IsSoundOnly(0, 0));
+    EXPECT_TRUE(IsSoundOnly(640, 0));
+    EXPECT_FALSE(IsSoundOnly(640, 480));
+    EXPECT_EQ(NaturalSize(0, 480), (Size{320, 0}));
+    EXPECT_EQ(NaturalSize(720, 576), (Size{720, 576}));
+    EXPECT_EQ(SourceSize({640, 480}, 10), (Size{576, 480}));
+    EXPECT_EQ(SourceSize({640, 480}, 25), (Size{480, 480}));
+    EXPECT_EQ(SourceSize({321, 240}, 25), (Size{240, 240}));
+    EXPECT_EQ(SourceSize({640, 480}, 0), (Size{640, 480}));
+    // An impossible crop never gives a zero width (it would be a divisor).
+    EXPECT_GE(SourceSize({640, 480}, 100).width, 1);
+    EXPECT_GE(SourceSize({1, 480}, 50).width, 1);
+}
+
+TEST(FrameLayout, OpenedMediumWidth) {
+    struct Row {
+        int remembered, sourceWidth;
+        Zoom zoom;
+        OpenedSizing expected;
+    };
+    const Row rows[] = {
+        {360, 640, Zoom::Free, {Zoom::Percent100, 640}},  // narrower than the source
+        {800, 640, Zoom::Percent100, {Zoom::Percent100, 640}},
+        {800, 320, Zoom::Percent200, {Zoom::Percent200, 640}},
+        {800, 640, Zoom::Free, {Zoom::Free, 800}},
+    };
+    for (const Row& r : rows) {
+        const OpenedSizing s = WindowForOpenedMedium(r.remembered, r.sourceWidth, r.zoom, {});
+        EXPECT_EQ(s.command, r.expected.command);
+        EXPECT_EQ(s.outerWidth, r.expected.outerWidth);
+    }
+    EXPECT_EQ(ZoomWidth(320, 2, {3, 24}), 643);
+    EXPECT_EQ(StartWindowRect(10, 20, Windowed({320, 240})),
+              (Rect{10, 20, 378, 20 + 276 + 58 + kMenuH}));
+}
+
+TEST(FrameLayout, MoveAndTitle) {
+    EXPECT_TRUE(MoveRemembersRect({1, 1, 400, 300}, false));
+    EXPECT_FALSE(MoveRemembersRect({0, 10, 400, 300}, false));
+    EXPECT_FALSE(MoveRemembersRect({10, 0, 400, 300}, false));
+    EXPECT_FALSE(MoveRemembersRect({10, 10, 400, 300}, true));
+    EXPECT_EQ(TitleForMedium("C:\\movies\\a.avi"), "a.avi - Velmora");
+    EXPECT_EQ(TitleForMedium("/home/u/영화/b.mkv"), "b.mkv - Velmora");
+    EXPECT_EQ(TitleForMedium("mms://host/live"), "live - Velmora");
+}
