@@ -13,20 +13,55 @@
 namespace pb = velmora::playback;
 
 void CMainFrame::OnOpenStateChange(long /*oldState*/, long newState) {
+    namespace fl = frame_layout;
     if (newState == 6) {
+        const int w = int(player_->GetImageSourceWidth()), h = int(player_->GetImageSourceHeight());
+        natural_ = fl::NaturalSize(w, h);
+        if (!fl::IsSoundOnly(w, h)) {
+            soundOnly_ = false;
+            if (autoRestoreBits_ & 1) SetControlsShown(false);
+            autoRestoreBits_ = 0;
+        } else {
+            // A medium without picture keeps the control bar on screen.
+            if (!settings_.controls) {
+                SetControlsShown(true);
+                autoRestoreBits_ = 1;
+            }
+            soundOnly_ = true;
+        }
         controlBar_->EnableSeek(true);
         controlBar_->EnableTransport(true);
+        controlBar_->update();
         SetDurationText(int(player_->GetDuration()));
-        QString title = player_->GetFileName() + QStringLiteral(" - Velmora");
-        title = title.mid(title.lastIndexOf('\\') + 1);
-        title = title.mid(title.lastIndexOf('/') + 1);
-        setWindowTitle(title);
+
+        const fl::Size source = fl::SourceSize(natural_, cropPercent_);
+        if (fullScreen_) {
+            layout_ = fl::ComputeLayout(LayoutInputs(), {width(), height()});
+            PlaceChildren(content_->width(), content_->height());
+        } else {
+            // The window takes the picture's size: 100% or 200% as the zoom state says, or
+            // the remembered width.
+            const fl::OpenedSizing sizing =
+                fl::WindowForOpenedMedium(rememberedWidth_, source.width, zoom_, NonClientSize());
+            if (sizing.command != fl::Zoom::Free) zoom_ = sizing.command;
+            ResizeOuter(sizing.outerWidth);
+        }
+        setWindowTitle(QString::fromStdString(
+            fl::TitleForMedium(player_->GetFileName().toStdString())));
     } else if (newState == 0) {
         setWindowTitle(QStringLiteral("Velmora"));
+        QWidget* media = player_->MediaWindow();
+        media->setGeometry(0, 0, 1, 1);
+        media->lower();
+        HideCaption();
         ResetToEmpty();
     }
     openState_ = newState;
-    if (newState == 6) PlaceControlBar();  // shows the picture now that the medium is open
+    if (newState == 6) {
+        // The size handler ran while the medium still counted as closed: place everything now.
+        layout_ = fl::ComputeLayout(LayoutInputs(), {width(), height()});
+        PlaceChildren(content_->width(), content_->height());
+    }
 }
 
 void CMainFrame::OnPlayStateChange(long /*oldState*/, long newState) {

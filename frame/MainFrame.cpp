@@ -10,15 +10,13 @@
 #include <QWindow>
 
 #include "app/Profile.h"
+#include "app/ScreenSaver.h"
 #include "app/SingleInstance.h"
+#include "captions/CaptionWnd.h"
 #include "controls/ControlDlg.h"
+#include "frame/FrameWindows.h"
 #include "playback/MediaPlayer2.h"
 #include "playback/MediaWindow.h"
-
-namespace {
-constexpr int kStartWidth = 368;
-constexpr int kControlBarHeight = 58;
-}  // namespace
 
 CMainFrame::CMainFrame() {
     setWindowTitle(QStringLiteral("Velmora"));
@@ -56,8 +54,14 @@ bool CMainFrame::OnCreate() {
     setCentralWidget(content_);
     menuBar();  // the menu bar exists from the start; its menus come with the command table
 
+    // The parts, bottom to top: picture, surround, caption, corners, control bar.
     player_ = new CMediaPlayer2(content_, this);
     if (!player_->IsValid()) return false;
+    captionWnd_ = new CCaptionWnd(content_);
+    for (CCornerWnd*& corner : corners_) corner = new CCornerWnd(content_);
+    surround_ = new CSurroundWnd(content_);
+    surround_->stackUnder(captionWnd_);
+    player_->MediaWindow()->lower();
     controlBar_ = new CControlDlg(content_);
     controlBar_->EnableSeek(false);
     ConnectParts();
@@ -68,10 +72,13 @@ bool CMainFrame::OnCreate() {
         {23, false},  {1086, false}, {24, false},  {26, false},  {1015, true},  {1021, false},
         {1014, true}, {1064, false}, {1017, true}, {1018, true}, {1025, false}, {1045, true}};
     for (const auto& [id, value] : kStartup) player_->SetStartupProperty(id, value);
+    captionWnd_->SetStyle(CaptionStyleFromSettings());
     ready_ = true;
     ResetToEmpty();
     LoadWindowPosition();
-    controlBar_->show();
+    controlBar_->setVisible(settings_.controls);
+    screenSaver_ = new CScreenSaverInhibitor(this);
+    screenSaver_->Inhibit();
     return true;
 }
 
@@ -103,32 +110,11 @@ void CMainFrame::ConnectParts() {
     connect(bar, &CControlDlg::quitRequested, qApp, &QApplication::quit, Qt::QueuedConnection);
 }
 
-// Until the layout rule places everything, the picture fills the client area above the control
-// bar, which takes the bottom 58 pixels.
-void CMainFrame::PlaceControlBar() {
-    if (!content_) return;
-    const int w = content_->width(), h = content_->height();
-    controlBar_->setGeometry(0, h - kControlBarHeight, w, kControlBarHeight);
-    player_->MediaWindow()->setGeometry(0, 0, w, std::max(0, h - kControlBarHeight));
-    if (openState_ == 6 && player_->GetImageSourceWidth() > 0) {
-        player_->MediaWindow()->show();
-        player_->MediaWindow()->lower();
-    } else {
-        player_->MediaWindow()->hide();
-    }
-}
-
-int CMainFrame::NonClientHeight() const {
-    return menuBar() && !menuBar()->isHidden() ? menuBar()->sizeHint().height() : 0;
-}
-
 void CMainFrame::LoadWindowPosition() {
     const int left = CProfile::Get(profile::kLeft);
     const int top = CProfile::Get(profile::kTop);
-    rememberedRect_ = QRect(QPoint(left, top), QSize(kStartWidth, 1));
-    // The empty window's height follows the layout rule for the initial 320 x 240 picture.
-    const int pictureHeight = kStartWidth * 240 / 320;
-    resize(kStartWidth, pictureHeight + kControlBarHeight + NonClientHeight());
+    rememberedRect_ = QRect(QPoint(left, top), QSize(frame_layout::kStartWindowWidth, 1));
+    ResizeOuter(frame_layout::kStartWindowWidth);
     QPoint position(left, top);
     // A window saved on a screen that is gone would open out of reach: use the top-left corner.
     bool visible = false;
@@ -136,6 +122,7 @@ void CMainFrame::LoadWindowPosition() {
         visible |= screen->availableGeometry().intersects(QRect(position, size()));
     if (!visible) position = QPoint(0, 0);
     move(position);
+    raise();
 }
 
 void CMainFrame::ResetToEmpty() {
@@ -149,6 +136,7 @@ void CMainFrame::ResetToEmpty() {
     durationText_.clear();
     ShowPosition(-1);
     player_->MediaWindow()->hide();
+    HideCaption();
 }
 
 void CMainFrame::OnHandOver() {
@@ -170,22 +158,20 @@ void CMainFrame::BringForward(const QString& activationToken) {
     activateWindow();
 }
 
-void CMainFrame::RememberWindowRect() {
-    if (!ready_ || fullScreen_ || windowState() != Qt::WindowNoState) return;
-    // pos() is where move() puts the window, so a saved place restores without drifting.
-    rememberedRect_ = QRect(pos(), size());
-}
-
 void CMainFrame::moveEvent(QMoveEvent* event) {
     QMainWindow::moveEvent(event);
-    RememberWindowRect();
+    if (!ready_ || layoutSuspended_) return;
+    // Only a window that lies fully on the screen's positive side is remembered by a move.
+    const QRect outer(pos(), size());
+    if (frame_layout::MoveRemembersRect({outer.left(), outer.top(), outer.right() + 1,
+                                         outer.bottom() + 1},
+                                        fullScreen_))
+        rememberedRect_ = outer;
 }
 
 void CMainFrame::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
-    if (!ready_) return;
-    PlaceControlBar();
-    RememberWindowRect();
+    OnSize(event->oldSize());
 }
 
 void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
@@ -211,6 +197,18 @@ void CMainFrame::Shutdown() {
     shutDown_ = true;
     ready_ = false;
     pollTimer_.stop();
+    // The control bar, caption, surround and corner windows go first, in this order.
+    delete controlBar_;
+    controlBar_ = nullptr;
+    delete captionWnd_;
+    captionWnd_ = nullptr;
+    delete surround_;
+    surround_ = nullptr;
+    for (CCornerWnd*& corner : corners_) {
+        delete corner;
+        corner = nullptr;
+    }
+    if (screenSaver_) screenSaver_->Release();
     if (instanceServer_) instanceServer_->deleteLater();
     instanceServer_ = nullptr;
     SaveSettings();

@@ -7,6 +7,7 @@
 //   FrameOpen.cpp       opening media, caption files, playlists and dropped files
 //   FrameCommands.cpp   the command table, keys and transport commands
 //   FramePlayback.cpp   the media control's events, the poll timer and the time display
+//   FrameLayout.cpp     the layout rule applied: sizing, placing the parts, captions on screen
 
 #include <QBasicTimer>
 #include <QMainWindow>
@@ -15,11 +16,17 @@
 #include <functional>
 
 #include "captions/CaptionParser.h"
+#include "frame/Layout.h"
 #include "playback/PlayList.h"
 
-class CInstanceServer;
+class CCaptionWnd;
+struct CaptionStyle;
+class CCornerWnd;
 class CControlDlg;
+class CInstanceServer;
 class CMediaPlayer2;
+class CScreenSaverInhibitor;
+class CSurroundWnd;
 class QKeyEvent;
 
 class CMainFrame : public QMainWindow {
@@ -55,6 +62,12 @@ class CMainFrame : public QMainWindow {
     void SetVolumeStep(int step);
     void ResetToEmpty();
 
+    // The layout rule applied to the window (see frame/Layout.h for the arithmetic).
+    void RelayoutAtWidth();
+    void RefreshLayout();
+    // Lays out the current caption again and shows it.
+    void LayoutCaption();
+
     // Settings held by the frame, loaded at creation and saved at destruction.
     struct Settings {
         int outlineColor = 0;
@@ -82,6 +95,12 @@ class CMainFrame : public QMainWindow {
     long OpenState() const { return openState_; }
     long PlayState() const { return playState_; }
     bool IsPollTimerActive() const { return pollTimer_.isActive(); }
+    CCaptionWnd* CaptionWindow() const { return captionWnd_; }
+    QWidget* Content() const { return content_; }
+    const frame_layout::LayoutResult& Layout() const { return layout_; }
+    frame_layout::Size NaturalSize() const { return natural_; }
+    bool IsSoundOnly() const { return soundOnly_; }
+    frame_layout::Zoom ZoomState() const { return zoom_; }
 
     // The open-file dialogs; tests replace them. Each returns the chosen paths, empty on cancel.
     using FileChooser = std::function<QStringList(const QString& title, const QString& filter,
@@ -114,9 +133,19 @@ class CMainFrame : public QMainWindow {
     void SaveSettings();
     void Shutdown();
     void BringForward(const QString& activationToken);
-    void RememberWindowRect();
-    int NonClientHeight() const;
-    void PlaceControlBar();
+
+    // Layout.
+    frame_layout::LayoutInputs LayoutInputs() const;
+    frame_layout::NonClient NonClientSize() const;
+    void ResizeOuter(int width);
+    void PlaceChildren(int cx, int cy);
+    void PlaceCornerWindows();
+    void PlaceMediaWindow();
+    void UpdateMinimumSize();
+    void HideCaption();
+    void OnSize(const QSize& oldSize);
+    void SetControlsShown(bool shown);
+    CaptionStyle CaptionStyleFromSettings() const;
 
     // Commands.
     bool HandleKey(QKeyEvent* event);
@@ -164,5 +193,21 @@ class CMainFrame : public QMainWindow {
     QWidget* content_ = nullptr;
     CMediaPlayer2* player_ = nullptr;
     CControlDlg* controlBar_ = nullptr;
+    CCaptionWnd* captionWnd_ = nullptr;
+    CSurroundWnd* surround_ = nullptr;
+    CCornerWnd* corners_[4] = {};
+    CScreenSaverInhibitor* screenSaver_ = nullptr;
     FileChooser chooseFiles_;
+
+    // Layout state.
+    frame_layout::Size natural_{320, 240};
+    frame_layout::LayoutResult layout_;
+    frame_layout::Placement placement_;
+    frame_layout::Zoom zoom_ = frame_layout::Zoom::Free;
+    int cropPercent_ = 0;
+    int rememberedWidth_ = frame_layout::kInitialRememberedWidth;
+    bool soundOnly_ = false;
+    bool layoutSuspended_ = false;
+    bool placing_ = false;
+    int autoRestoreBits_ = 0;
 };

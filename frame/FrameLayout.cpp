@@ -1,0 +1,171 @@
+// The layout rule applied to the window: the window's size follows the picture, and every part is
+// placed over the client area from the one layout result. The arithmetic is in frame/Layout.h.
+
+#include <QMenuBar>
+#include <QResizeEvent>
+
+#include "captions/CaptionWnd.h"
+#include "controls/ControlDlg.h"
+#include "frame/FrameWindows.h"
+#include "frame/MainFrame.h"
+#include "playback/MediaPlayer2.h"
+#include "playback/MediaWindow.h"
+
+namespace fl = frame_layout;
+
+namespace {
+
+QRect ToQRect(const fl::Rect& r) { return QRect(r.left, r.top, r.Width(), r.Height()); }
+
+}  // namespace
+
+fl::NonClient CMainFrame::NonClientSize() const {
+    const QMenuBar* bar = menuWidget() ? menuBar() : nullptr;
+    return {0, bar && !bar->isHidden() ? bar->sizeHint().height() : 0};
+}
+
+fl::LayoutInputs CMainFrame::LayoutInputs() const {
+    fl::LayoutInputs in;
+    in.source = fl::SourceSize(natural_, cropPercent_);
+    in.extraLines = settings_.extraLines;
+    in.sizeRatio = settings_.sizeRatio;
+    in.controls = settings_.controls && !fullScreen_;
+    in.fullScreen = fullScreen_;
+    in.soundOnly = soundOnly_;
+    in.nonClient = NonClientSize();
+    return in;
+}
+
+CaptionStyle CMainFrame::CaptionStyleFromSettings() const {
+    CaptionStyle style;
+    style.face = settings_.fontName;
+    style.sizeRatio = settings_.sizeRatio;
+    style.textColour = uint32_t(settings_.textColor);
+    style.outlineColour = uint32_t(settings_.outlineColor);
+    style.effect = settings_.effect;
+    style.position = settings_.captionPosition;
+    style.extraLines = settings_.extraLines;
+    return style;
+}
+
+// Resizes the window to an outer width; the layout rule gives the height.
+void CMainFrame::ResizeOuter(int width) {
+    const fl::LayoutInputs in = LayoutInputs();
+    UpdateMinimumSize();
+    resize(width, fl::HeightForWidth(in, width));
+}
+
+void CMainFrame::UpdateMinimumSize() {
+    const fl::Size min = fl::MinimumSize(LayoutInputs());
+    setMinimumSize(min.width, min.height);
+}
+
+void CMainFrame::RelayoutAtWidth() {
+    if (fullScreen_) {
+        RefreshLayout();
+        return;
+    }
+    ResizeOuter(rememberedWidth_);
+    raise();
+}
+
+void CMainFrame::RefreshLayout() {
+    if (!fullScreen_) {
+        ResizeOuter(width());
+        // The same size gives no resize event: place the parts here.
+        PlaceChildren(content_->width(), content_->height());
+        return;
+    }
+    layout_ = fl::ComputeLayout(LayoutInputs(), {width(), height()});
+    PlaceChildren(content_->width(), content_->height());
+}
+
+// The size handler. The window manager or the program changed the window's size: when the width
+// changed the height follows from it; when only the height changed the width follows from the
+// height. The resize that puts this right comes back here and then places the parts.
+void CMainFrame::OnSize(const QSize& oldSize) {
+    if (!ready_ || layoutSuspended_ || isMinimized() || placing_) return;
+    const fl::LayoutInputs in = LayoutInputs();
+    if (!fullScreen_) {
+        const bool widthLeads = !oldSize.isValid() || oldSize.width() != width();
+        const int w = widthLeads ? width() : fl::WidthForHeight(in, {width(), height()});
+        const int h = fl::HeightForWidth(in, w);
+        if (w != width() || h != height()) {
+            resize(w, h);
+            if (size() == QSize(w, h)) return;  // the resize event that follows places the parts
+        }
+    }
+    layout_ = fl::ComputeLayout(in, {width(), height()});
+    if (!fullScreen_) rememberedWidth_ = layout_.outer.width;
+    PlaceChildren(content_->width(), content_->height());
+    if (!fullScreen_ && windowState() == Qt::WindowNoState) rememberedRect_ = QRect(pos(), size());
+}
+
+void CMainFrame::PlaceChildren(int cx, int cy) {
+    placing_ = true;
+    // The caption font comes first: its pitch sizes the caption area.
+    const caption_layout::FontMetrics font =
+        captionWnd_->RebuildFont(layout_.content.Width(), natural_.width, natural_.height);
+    fl::PlacementInputs in;
+    in.linePitch = font.Pitch();
+    in.extraLines = settings_.extraLines;
+    in.cropPercent = cropPercent_;
+    in.sourceWidth = fl::SourceSize(natural_, cropPercent_).width;
+    in.mediaOpen = openState_ == 6;
+    in.soundOnly = soundOnly_;
+    in.fullScreen = fullScreen_;
+    placement_ = fl::ComputePlacement(layout_, {cx, cy}, in);
+
+    // The surround covers the client area except the picture, whose hole is one column narrower.
+    QRegion surround(0, 0, cx, cy);
+    surround -= ToQRect(placement_.surroundHole);
+    surround_->setGeometry(0, 0, cx, cy);
+    surround_->setMask(surround.isEmpty() ? QRegion(0, 0, 1, 1) : surround);
+    surround_->stackUnder(captionWnd_);
+
+    PlaceCornerWindows();
+    captionWnd_->PlaceOver(ToQRect(placement_.captionArea), layout_.picture.Height());
+    controlBar_->setGeometry(ToQRect(placement_.controlBar));
+    controlBar_->raise();
+    PlaceMediaWindow();
+    LayoutCaption();
+    if (placement_.zoom) zoom_ = *placement_.zoom;
+    placing_ = false;
+}
+
+void CMainFrame::PlaceCornerWindows() {
+    if (!ready_) return;
+    for (int i = 0; i < 4; ++i) {
+        corners_[i]->setGeometry(ToQRect(placement_.corners[i]));
+        corners_[i]->raise();
+    }
+}
+
+// The media window shows the whole natural picture, scaled so that its middle part fills the
+// picture rectangle; the surround above it hides the cropped side strips.
+void CMainFrame::PlaceMediaWindow() {
+    QWidget* media = player_->MediaWindow();
+    if (openState_ == 6 && !soundOnly_ && placement_.showMedia) {
+        media->setGeometry(ToQRect(placement_.media));
+        media->lower();
+        media->show();
+    } else {
+        media->hide();
+    }
+}
+
+void CMainFrame::LayoutCaption() {
+    if (openState_ != 6 || soundOnly_) return;
+    captionWnd_->LayoutCaption(parser_.CaptionText(), parser_.LineEnds());
+}
+
+void CMainFrame::HideCaption() {
+    if (captionWnd_) captionWnd_->HideCaption();
+}
+
+// Shows or hides the control bar for good and lays the window out again.
+void CMainFrame::SetControlsShown(bool shown) {
+    settings_.controls = shown;
+    controlBar_->setVisible(shown);
+    RelayoutAtWidth();
+}
