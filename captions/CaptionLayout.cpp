@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <unordered_map>
 
 namespace caption_layout {
 namespace {
@@ -49,6 +50,7 @@ int WrapCount(std::string_view text, int boxWidth, const TextWidthFn& measure, i
         return 1;
     }
     const int space = measure(" ");
+    std::unordered_map<std::string_view, int> charWidths;
     int lines = 0;
     int cur = -1;  // width of the current line; -1 before the first word
     size_t i = 0;
@@ -68,11 +70,15 @@ int WrapCount(std::string_view text, int boxWidth, const TextWidthFn& measure, i
             cur = w;
         } else {
             // A word wider than the box breaks between characters; each line keeps at least one.
+            // Character widths are measured once per distinct character.
             ++lines;
             cur = 0;
             for (size_t c = 0; c < word.size();) {
                 const size_t n = CharLength(word, c);
-                const int cw = measure(word.substr(c, n));
+                const std::string_view ch = word.substr(c, n);
+                auto known = charWidths.find(ch);
+                if (known == charWidths.end()) known = charWidths.emplace(ch, measure(ch)).first;
+                const int cw = known->second;
                 if (cur > 0 && cur + cw > boxWidth) {
                     ++lines;
                     cur = cw;

@@ -128,6 +128,19 @@ TEST(CaptionLayout, MalformedLineEnds) {
         for (const auto& line : l.lines) joined += line.text + " ";
         EXPECT_EQ(std::string(Trim(joined)).size(), text.size());
     }
+    // Garbage: random bytes (invalid UTF-8 included) in one long line and with random ends.
+    std::mt19937 rng(3);
+    std::string junk(100000, ' ');
+    for (char& c : junk) c = static_cast<char>(rng() % 256);
+    std::vector<int32_t> junkEnds;
+    for (int i = 0; i < 99; ++i) junkEnds.push_back(static_cast<int32_t>(rng() % 120000));
+    junkEnds.push_back(kLast | 100000);
+    for (std::span<const int32_t> e :
+         {std::span<const int32_t>(junkEnds.data() + 99, 1), std::span<const int32_t>(junkEnds)}) {
+        const Layout l = LayoutCaption(junk, e, AreaParams(640, 480), FakeWidth);
+        EXPECT_LE(static_cast<int>(l.lines.size()), kMaxDisplayLines);
+        for (const auto& line : l.lines) EXPECT_FALSE(line.text.empty());
+    }
     // Control bytes are shown as spaces.
     const int32_t end[] = {kLast | 5};
     EXPECT_EQ(Texts(LayoutCaption("a\nb\tc", end, AreaParams(640, 480), FakeWidth)),
