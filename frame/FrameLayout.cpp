@@ -86,14 +86,12 @@ void CMainFrame::RefreshLayout() {
 void CMainFrame::OnSize(const QSize& oldSize) {
     if (!ready_ || layoutSuspended_ || isMinimized() || placing_) return;
     const fl::LayoutInputs in = LayoutInputs();
-    if (!fullScreen_) {
+    if (!fullScreen_ && height() != fl::HeightForWidth(in, width())) {
         const bool widthLeads = !oldSize.isValid() || oldSize.width() != width();
         const int w = widthLeads ? width() : fl::WidthForHeight(in, {width(), height()});
         const int h = fl::HeightForWidth(in, w);
-        if (w != width() || h != height()) {
-            resize(w, h);
-            if (size() == QSize(w, h)) return;  // the resize event that follows places the parts
-        }
+        resize(w, h);
+        if (size() == QSize(w, h)) return;  // the resize event that follows places the parts
     }
     layout_ = fl::ComputeLayout(in, {width(), height()});
     if (!fullScreen_) rememberedWidth_ = layout_.outer.width;

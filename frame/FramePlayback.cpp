@@ -114,10 +114,12 @@ void CMainFrame::SetDurationText(int seconds) {
 void CMainFrame::OnScriptCommand(const QString& type, const QString& param) {
     if (type != QStringLiteral("Text")) return;
     parser_.Parse(param.toStdString());
+    LayoutCaption();
     emit captionParsed();
 }
 
 void CMainFrame::OnMediaError() {
+    HideCaption();
     ResetToEmpty();
 }
 

@@ -54,6 +54,8 @@ bool CMainFrame::OnCreate() {
     setCentralWidget(content_);
     menuBar();  // the menu bar exists from the start; its menus come with the command table
 
+    caption_font::RegisterSubstitutes();  // the caption faces' names work with local fonts
+
     // The parts, bottom to top: picture, surround, caption, corners, control bar.
     player_ = new CMediaPlayer2(content_, this);
     if (!player_->IsValid()) return false;
