@@ -355,11 +355,10 @@ void CMediaPlayer2::OnEndFile(int reason, int /*error*/, qint64 entryId) {
 }
 
 void CMediaPlayer2::OnPlaybackRestart() {
-    if (m_openState != kOpen) return;
-    if (m_seeking) {
-        m_seeking = false;
-        emit PositionChange(m_seekFrom, m_seekTo);
-    }
+    // The restart that begins a file follows FinishOpen, which raised the due caption already.
+    if (m_openState != kOpen || !m_seeking) return;
+    m_seeking = false;
+    emit PositionChange(m_seekFrom, m_seekTo);
     SyncCaptions(true);
 }
 
