@@ -46,7 +46,7 @@ median() { sort -g | awk '{a[NR]=$1} END {print (NR % 2) ? a[(NR+1)/2] : (a[NR/2
 echo "clip: 1280x720, 30 fps, 10 s; display $display; $runs runs"
 for i in $(seq "$runs"); do
     # Side by side, at the same time: Velmora at the left, mpv at the right.
-    cpu_of "$work/cpu-v.$i" "$work/v.log.$i" "$play_clip" --geometry 1280x720+0+0 "$clip" &
+    cpu_of "$work/cpu-v.$i" "$work/v.log.$i" "$play_clip" --window 1280x720+0+0 "$clip" &
     vpid=$!
     cpu_of "$work/cpu-m.$i" "$work/m.log.$i" mpv "${mpv_args[@]}" \
         --term-status-msg='DROP ${frame-drop-count} ${vo-drop-frame-count}' "$clip" &

@@ -35,13 +35,13 @@ int main(int argc, char** argv) {
     for (int i = 1; i < args.size(); ++i) {
         if (args[i] == "--first-frame")
             firstFrameOnly = true;
-        else if (args[i] == "--geometry" && i + 1 < args.size())
+        else if (args[i] == "--window" && i + 1 < args.size())
             std::sscanf(args[++i].toUtf8().constData(), "%dx%d+%d+%d", &w, &h, &x, &y);
         else
             file = args[i];
     }
     if (file.isEmpty()) {
-        std::fprintf(stderr, "usage: play_clip [--first-frame] [--geometry WxH+X+Y] FILE\n");
+        std::fprintf(stderr, "usage: play_clip [--first-frame] [--window WxH+X+Y] FILE\n");
         return 2;
     }
 
