@@ -131,7 +131,9 @@ TEST_F(MediaPlayer2Test, VideoAudioAndKoreanNamesOpenAndPlay) {
         EXPECT_TRUE(testenv::WaitUntil([&] { return p.GetCurrentPosition() > 0.3; })) << r.name;
         EXPECT_EQ(rec.errors, 0) << r.name;
         // The media window was never shown: frames are rendered all the same.
-        if (r.width > 0) EXPECT_GT(p.MediaWindow()->Surface()->FramesRendered(), 5) << r.name;
+        if (r.width > 0) {
+            EXPECT_GT(p.MediaWindow()->Surface()->FramesRendered(), 5) << r.name;
+        }
     }
 }
 
