@@ -101,7 +101,6 @@ bool CMediaPlayer2::IsValid() const {
 void CMediaPlayer2::SetFileName(const QString& path) {
     if (path.isEmpty()) {
         m_fileName.clear();
-        m_loadRequested = false;
         ++m_loadsIssued;  // whatever is still on its way is superseded
         m_mpv->Command({"stop"});
         m_fileLoaded = false;
@@ -121,7 +120,7 @@ void CMediaPlayer2::SetSAMIFileName(const QString& path) {
     // A caption file chosen for the medium that plays takes effect at once, unless a load follows
     // right away (which reads it then).
     QTimer::singleShot(0, this, [this] {
-        if (m_loadRequested || m_openState != kOpen) return;
+        if (m_openState != kOpen) return;
         LoadCaptions();
         SyncCaptions(true);
     });
@@ -130,20 +129,24 @@ void CMediaPlayer2::SetSAMIFileName(const QString& path) {
 void CMediaPlayer2::SetCurrentPosition(double seconds) {
     if (!std::isfinite(seconds)) return;
     seconds = std::max(0.0, seconds);
-    if (m_loadRequested) {
-        m_startAt = seconds;
-        m_position = seconds;
-        return;
-    }
     if (m_openState == kOpening) {
-        m_pendingSeek = seconds;
+        // Restoring a place while the medium loads: sent as soon as mpv has the file, silently.
+        if (m_fileLoaded)
+            SendSeek(seconds, false);
+        else
+            m_pendingSeek = seconds;
         m_position = seconds;
         return;
     }
     if (m_openState != kOpen) return;
     if (m_duration > 0) seconds = std::min(seconds, m_duration);
+    SendSeek(seconds, true);
+}
+
+void CMediaPlayer2::SendSeek(double seconds, bool announce) {
     if (!m_seeking) m_seekFrom = m_position;
     m_seeking = true;
+    m_announceSeek = announce;
     m_seekTo = seconds;
     m_position = seconds;
     m_mpv->Command({"seek", QString::number(seconds, 'f', 3), "absolute"});
@@ -226,17 +229,6 @@ void CMediaPlayer2::OnMouseUp(short button, short shift, long x, long y) {
 
 // ---- loading ----------------------------------------------------------------------------------
 
-void CMediaPlayer2::RequestLoad(const QString& path) {
-    m_fileName = path;
-    m_startAt = -1;
-    m_pendingSeek = -1;
-    if (m_loadRequested) return;
-    m_loadRequested = true;
-    // The load goes out on the next turn of the event loop, so a position put right after it is
-    // handed to mpv as the start position.
-    QTimer::singleShot(0, this, &CMediaPlayer2::IssueLoad);
-}
-
 void CMediaPlayer2::LoadCaptions() {
     std::vector<sami::SamiCue> cues;
     if (!m_samiFileName.isEmpty())
@@ -244,9 +236,10 @@ void CMediaPlayer2::LoadCaptions() {
     m_clock->SetCues(std::move(cues));
 }
 
-void CMediaPlayer2::IssueLoad() {
-    if (!m_loadRequested) return;
-    m_loadRequested = false;
+void CMediaPlayer2::RequestLoad(const QString& path) {
+    // The load goes out at once, so mpv opens the file while the caller goes on.
+    m_fileName = path;
+    m_pendingSeek = -1;
     LoadCaptions();
 
     SetOpenState(kClosed);
@@ -259,17 +252,14 @@ void CMediaPlayer2::IssueLoad() {
     m_seeking = false;
     m_duration = 0;
     m_videoW = m_videoH = 0;
-    m_position = std::max(0.0, m_startAt);
+    m_position = 0;
     m_pause = !m_autoStart;  // pause carries over between files in mpv: set it for every load
     if (m_window) m_window->Surface()->Clear();
     UpdatePlayState();
 
     m_mpv->SetProperty("pause", m_pause);
-    QStringList cmd{"loadfile", m_fileName, "replace"};
-    if (m_startAt > 0) cmd << QStringLiteral("start=%1").arg(m_startAt, 0, 'f', 3);
-    m_startAt = -1;
     ++m_loadsIssued;
-    m_mpv->Command(cmd);
+    m_mpv->Command({"loadfile", m_fileName, "replace"});
     SetOpenState(kOpening);
 }
 
@@ -281,6 +271,10 @@ void CMediaPlayer2::OnStartFile(qint64 entryId) {
 void CMediaPlayer2::OnFileLoaded() {
     if (m_startsSeen != m_loadsIssued || m_openState != kOpening) return;
     m_fileLoaded = true;
+    if (m_pendingSeek >= 0) {
+        SendSeek(m_pendingSeek, false);
+        m_pendingSeek = -1;
+    }
     m_mpv->GetAsync("duration", CMpvHandle::Format::Double,
                     ReplyTag(m_loadsIssued, kReplyDuration));
     m_mpv->GetAsync("vid", CMpvHandle::Format::String, ReplyTag(m_loadsIssued, kReplyVid));
@@ -321,11 +315,6 @@ void CMediaPlayer2::FinishOpen() {
     m_videoWait.stop();
     SetOpenState(kOpen);
     UpdatePlayState();
-    if (m_pendingSeek >= 0) {
-        const double s = m_pendingSeek;
-        m_pendingSeek = -1;
-        SetCurrentPosition(s);
-    }
     SyncCaptions(true);
     if (m_eof && !m_endRaised) {
         m_endRaised = true;
@@ -334,7 +323,7 @@ void CMediaPlayer2::FinishOpen() {
 }
 
 void CMediaPlayer2::OnEndFile(int reason, int /*error*/, qint64 entryId) {
-    if (entryId != m_entryId || m_startsSeen != m_loadsIssued || m_loadRequested) return;
+    if (entryId != m_entryId || m_startsSeen != m_loadsIssued) return;
     m_fileLoaded = false;
     m_waitingForVideo = false;
     m_videoWait.stop();
@@ -355,11 +344,11 @@ void CMediaPlayer2::OnEndFile(int reason, int /*error*/, qint64 entryId) {
 }
 
 void CMediaPlayer2::OnPlaybackRestart() {
+    // The restart that begins a file needs nothing here: FinishOpen raises the due caption.
+    if (!m_seeking) return;
+    m_seeking = false;
     if (m_openState != kOpen) return;
-    if (m_seeking) {
-        m_seeking = false;
-        emit PositionChange(m_seekFrom, m_seekTo);
-    }
+    if (m_announceSeek) emit PositionChange(m_seekFrom, m_seekTo);
     SyncCaptions(true);
 }
 

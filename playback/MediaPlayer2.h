@@ -120,7 +120,7 @@ class CMediaPlayer2 : public QObject {
     void OnMute(const QVariant& v);
 
     void RequestLoad(const QString& path);
-    void IssueLoad();
+    void SendSeek(double seconds, bool announce);
     void FinishOpen();
     void SetOpenState(long state);
     void UpdatePlayState();
@@ -134,9 +134,7 @@ class CMediaPlayer2 : public QObject {
 
     QString m_fileName;
     QString m_samiFileName;
-    bool m_loadRequested = false;  // a load waits for the next event-loop turn
-    double m_startAt = -1;         // position put before the load went out
-    double m_pendingSeek = -1;     // position put while the medium was loading
+    double m_pendingSeek = -1;  // position put before the medium was loaded
     int m_loadsIssued = 0;
     int m_startsSeen = 0;
     qint64 m_entryId = -1;
@@ -156,6 +154,7 @@ class CMediaPlayer2 : public QObject {
     bool m_stopped = false;
     double m_speed = 1;
     bool m_seeking = false;
+    bool m_announceSeek = false;  // PositionChange when this seek completes
     double m_seekFrom = 0;
     double m_seekTo = 0;
     long m_volume = 0;

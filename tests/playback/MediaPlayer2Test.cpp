@@ -1,0 +1,350 @@
+// CMediaPlayer2 against real clips: state sequences, end of stream, errors, picture size, seeks,
+// stop, volume, reload, captions and the picture the media window shows.
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QImage>
+#include <QMouseEvent>
+#include <QWidget>
+#include <array>
+#include <cmath>
+#include <cstdio>
+
+#include "playback/MediaPlayer2.h"
+#include "playback/MediaWindow.h"
+#include "playback/MpvHandle.h"
+#include "playback/VideoSurface.h"
+#include "tests/support/TestEnv.h"
+
+namespace {
+
+using Pair = std::pair<long, long>;
+
+// Records every event of one player.
+struct Recorder {
+    std::vector<Pair> open, play;
+    std::vector<std::pair<double, double>> positions;
+    std::vector<QString> texts;
+    std::vector<qint64> textWallMs;
+    std::vector<double> textPositions;
+    int errors = 0, ends = 0;
+    QElapsedTimer clock;
+
+    explicit Recorder(CMediaPlayer2& p) {
+        clock.start();
+        QObject::connect(&p, &CMediaPlayer2::OpenStateChange, [this](long o, long n) {
+            open.push_back({o, n});
+        });
+        QObject::connect(&p, &CMediaPlayer2::PlayStateChange, [this](long o, long n) {
+            play.push_back({o, n});
+        });
+        QObject::connect(&p, &CMediaPlayer2::PositionChange, [this](double o, double n) {
+            positions.push_back({o, n});
+        });
+        QObject::connect(&p, &CMediaPlayer2::Error, [this] { ++errors; });
+        QObject::connect(&p, &CMediaPlayer2::EndOfStream, [this](long) { ++ends; });
+        QObject::connect(&p, &CMediaPlayer2::ScriptCommand,
+                         [this, &p](const QString& type, const QString& param) {
+                             if (type != "Text") return;
+                             texts.push_back(param);
+                             textWallMs.push_back(clock.elapsed());
+                             textPositions.push_back(p.GetCurrentPosition());
+                         });
+    }
+};
+
+bool OpenAndWait(CMediaPlayer2& p, const QString& path) {
+    p.SetFileName(path);
+    return testenv::WaitUntil([&] { return p.GetOpenState() == 6; }, 10000);
+}
+
+// Reads an mpv property through the handle's asynchronous get.
+QVariant MpvValue(CMediaPlayer2& p, const char* name,
+                  CMpvHandle::Format format = CMpvHandle::Format::Double) {
+    QVariant result;
+    bool done = false;
+    auto c = QObject::connect(p.Handle(), &CMpvHandle::PropertyReply,
+                              [&](quint64 tag, const QString&, const QVariant& v) {
+                                  if (tag != 0xFEED) return;
+                                  result = v;
+                                  done = true;
+                              });
+    p.Handle()->GetAsync(name, format, 0xFEED);
+    testenv::WaitUntil([&] { return done; }, 3000);
+    QObject::disconnect(c);
+    return result;
+}
+
+QString KoreanNamedClip() {
+    const QString src = testenv::VideoClip();
+    const QString dst = testenv::DataDir() + "/한글 이름 영상.mp4";
+    if (!QFile::exists(dst)) QFile::copy(src, dst);
+    return dst;
+}
+
+QString BrokenClip() {
+    const QString path = testenv::DataDir() + "/broken.mp4";
+    QFile f(path);
+    if (f.open(QIODevice::WriteOnly)) {
+        QByteArray junk;
+        for (int i = 0; i < 65536; ++i) junk.append(char((i * 2654435761u) >> 13));
+        f.write(junk);
+    }
+    return path;
+}
+
+class MediaPlayer2Test : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        qputenv("VELMORA_AO", "null");
+        ASSERT_FALSE(testenv::VideoClip().isEmpty()) << "ffmpeg could not make the clip";
+    }
+};
+
+}  // namespace
+
+TEST_F(MediaPlayer2Test, VideoAudioAndKoreanNamesOpenAndPlay) {
+    struct Row {
+        const char* name;
+        QString path;
+        long width, height;
+    } rows[] = {
+        {"video", testenv::VideoClip(), 320, 240},
+        {"Korean name", KoreanNamedClip(), 320, 240},
+        {"audio only", testenv::AudioClip(), 0, 0},
+    };
+    for (const Row& r : rows) {
+        CMediaPlayer2 p;
+        Recorder rec(p);
+        ASSERT_TRUE(p.IsValid());
+        ASSERT_TRUE(OpenAndWait(p, r.path)) << r.name;
+        EXPECT_EQ(rec.open, (std::vector<Pair>{{0, 5}, {5, 6}})) << r.name;
+        EXPECT_EQ(p.GetImageSourceWidth(), r.width) << r.name;
+        EXPECT_EQ(p.GetImageSourceHeight(), r.height) << r.name;
+        EXPECT_GT(p.GetDuration(), 2.5) << r.name;
+        EXPECT_EQ(p.GetFileName(), r.path) << r.name;
+        EXPECT_EQ(rec.play, (std::vector<Pair>{{0, 2}})) << r.name;
+        EXPECT_TRUE(testenv::WaitUntil([&] { return p.GetCurrentPosition() > 0.3; })) << r.name;
+        EXPECT_EQ(rec.errors, 0) << r.name;
+        // The media window was never shown: frames are rendered all the same.
+        if (r.width > 0) {
+            EXPECT_GT(p.MediaWindow()->Surface()->FramesRendered(), 5) << r.name;
+        }
+    }
+}
+
+TEST_F(MediaPlayer2Test, BrokenAndMissingFilesRaiseError) {
+    for (const QString& path : {BrokenClip(), testenv::DataDir() + "/no such file.mp4"}) {
+        CMediaPlayer2 p;
+        Recorder rec(p);
+        p.SetFileName(path);
+        ASSERT_TRUE(testenv::WaitUntil([&] { return rec.errors > 0; }, 10000))
+            << path.toStdString();
+        testenv::Spin(200);
+        EXPECT_EQ(rec.errors, 1);
+        EXPECT_EQ(rec.open, (std::vector<Pair>{{0, 5}, {5, 0}}));
+        EXPECT_EQ(p.GetPlayState(), 0);
+        EXPECT_EQ(rec.ends, 0);
+        // The control stays usable: a good file opens afterwards.
+        EXPECT_TRUE(OpenAndWait(p, testenv::VideoClip()));
+    }
+}
+
+TEST_F(MediaPlayer2Test, EndOfStreamOnceThenPlayRestartsFromZero) {
+    CMediaPlayer2 p;
+    Recorder rec(p);
+    ASSERT_TRUE(OpenAndWait(p, testenv::VideoClip()));
+    p.SetCurrentPosition(3.2);
+    ASSERT_TRUE(testenv::WaitUntil([&] { return rec.ends > 0; }, 8000));
+    testenv::Spin(800);
+    EXPECT_EQ(rec.ends, 1);
+    EXPECT_EQ(p.GetPlayState(), 0);
+    EXPECT_EQ(rec.play.back(), Pair(2, 0));
+    EXPECT_GT(p.GetCurrentPosition(), 3.5);  // the end is kept, not rewound
+
+    rec.positions.clear();
+    p.Play();
+    ASSERT_TRUE(testenv::WaitUntil([&] { return !rec.positions.empty(); }));
+    EXPECT_DOUBLE_EQ(rec.positions[0].second, 0.0);
+    EXPECT_EQ(p.GetPlayState(), 2);
+    EXPECT_TRUE(testenv::WaitUntil([&] { return p.GetCurrentPosition() > 0.3; }));
+    EXPECT_LT(p.GetCurrentPosition(), 2.0);
+    EXPECT_EQ(rec.ends, 1);
+}
+
+TEST_F(MediaPlayer2Test, SeekStopAndPause) {
+    CMediaPlayer2 p;
+    Recorder rec(p);
+    ASSERT_TRUE(OpenAndWait(p, testenv::VideoClip()));
+    p.SetCurrentPosition(2.0);
+    ASSERT_TRUE(testenv::WaitUntil([&] { return !rec.positions.empty(); }));
+    EXPECT_DOUBLE_EQ(rec.positions[0].second, 2.0);
+    EXPECT_LT(rec.positions[0].first, 1.0);
+
+    p.Stop();
+    EXPECT_EQ(p.GetPlayState(), 0);
+    testenv::Spin(300);
+    const double stoppedAt = p.GetCurrentPosition();
+    EXPECT_GE(stoppedAt, 2.0);
+    testenv::Spin(500);
+    EXPECT_NEAR(p.GetCurrentPosition(), stoppedAt, 0.05);  // neither moving nor rewound
+
+    p.Play();
+    EXPECT_EQ(p.GetPlayState(), 2);
+    p.Pause();
+    EXPECT_EQ(p.GetPlayState(), 1);
+    EXPECT_EQ(rec.play, (std::vector<Pair>{{0, 2}, {2, 0}, {0, 2}, {2, 1}}));
+}
+
+TEST_F(MediaPlayer2Test, VolumeAndMute) {
+    struct Row {
+        long volume;
+        double mpv;
+    } rows[] = {{0, 100.0}, {-2000, 46.42}, {-9640, 0.0}, {-10000, 0.0}, {300, 100.0}};
+    CMediaPlayer2 p;
+    ASSERT_TRUE(OpenAndWait(p, testenv::AudioClip()));
+    for (const Row& r : rows) {
+        p.SetVolume(r.volume);
+        EXPECT_NEAR(MpvValue(p, "volume").toDouble(), r.mpv, 0.01) << r.volume;
+    }
+    p.SetMute(true);
+    EXPECT_TRUE(p.GetMute());
+    EXPECT_EQ(MpvValue(p, "mute", CMpvHandle::Format::Flag), QVariant(true));
+}
+
+TEST_F(MediaPlayer2Test, SameFileNameReloadRestoresThePlace) {
+    CMediaPlayer2 p;
+    Recorder rec(p);
+    ASSERT_TRUE(OpenAndWait(p, testenv::VideoClip()));
+    p.SetCurrentPosition(2.5);
+    ASSERT_TRUE(testenv::WaitUntil([&] { return !rec.positions.empty(); }));
+    rec.open.clear();
+    const double place = p.GetCurrentPosition();
+    p.SetFileName(p.GetFileName());
+    p.SetCurrentPosition(place);
+    ASSERT_TRUE(testenv::WaitUntil([&] { return p.GetOpenState() == 6 && !rec.open.empty(); }));
+    EXPECT_EQ(rec.open, (std::vector<Pair>{{6, 0}, {0, 5}, {5, 6}}));
+    testenv::Spin(200);
+    EXPECT_GE(p.GetCurrentPosition(), place - 0.1);
+    EXPECT_LT(p.GetCurrentPosition(), place + 1.0);
+}
+
+TEST_F(MediaPlayer2Test, CaptionsArriveInOrderWithin50ms) {
+    const QString smi = testenv::DataDir() + "/timing.smi";
+    {
+        QFile f(smi);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(
+            "<SAMI><HEAD><STYLE><!-- .KRCC { lang:ko-KR; } --></STYLE></HEAD><BODY>\n"
+            "<SYNC Start=600><P Class=KRCC>하나\n"
+            "<SYNC Start=900><P Class=KRCC>둘<br>줄\n"
+            "<SYNC Start=1230><P Class=KRCC>&nbsp;\n"
+            "<SYNC Start=1500><P Class=KRCC><font color=#ff0000>셋</font>\n"
+            "<SYNC Start=2110><P Class=KRCC>넷\n"
+            "<SYNC Start=2400><P Class=KRCC>&nbsp;\n"
+            "</BODY></SAMI>\n");
+    }
+    const std::vector<std::pair<int, QString>> cues = {
+        {600, "하나"}, {900, "둘<br>줄"}, {1230, "&nbsp;"}, {1500, "<font color=#ff0000>셋</font>"},
+        {2110, "넷"},  {2400, "&nbsp;"}};
+
+    CMediaPlayer2 p;
+    Recorder rec(p);
+    p.SetSAMIFileName(smi);
+    ASSERT_TRUE(OpenAndWait(p, testenv::VideoClip()));
+    ASSERT_TRUE(testenv::WaitUntil([&] { return rec.texts.size() >= 7; }, 6000));
+
+    // Right after the load: nothing due yet. Then every cue in order.
+    ASSERT_EQ(rec.texts.size(), 7u);
+    EXPECT_EQ(rec.texts[0], "");
+    for (size_t i = 0; i < cues.size(); ++i) EXPECT_EQ(rec.texts[i + 1], cues[i].second) << i;
+    // Each cue within 50 ms of its start: against the reported playback position (which itself
+    // moves in 40 ms frame steps) and against the wall clock between cues.
+    for (size_t i = 0; i < cues.size(); ++i) {
+        EXPECT_NEAR(rec.textPositions[i + 1] * 1000, cues[i].first, 50 + 40) << i;
+        if (i == 0) continue;
+        const qint64 wall = rec.textWallMs[i + 1] - rec.textWallMs[1];
+        EXPECT_NEAR(double(wall), cues[i].first - cues[0].first, 50) << i;
+    }
+
+    double worstWall = 0;
+    for (size_t i = 1; i < cues.size(); ++i)
+        worstWall = std::max(worstWall, std::abs(double(rec.textWallMs[i + 1] - rec.textWallMs[1]) -
+                                                 (cues[i].first - cues[0].first)));
+    RecordProperty("worst_cue_spacing_error_ms", int(worstWall));
+    std::printf("caption timing: worst spacing error %.0f ms\n", worstWall);
+
+    // After a seek the due cue comes again at once.
+    rec.texts.clear();
+    p.SetCurrentPosition(1.6);
+    ASSERT_TRUE(testenv::WaitUntil([&] { return !rec.texts.empty(); }));
+    EXPECT_EQ(rec.texts[0], cues[3].second);
+}
+
+TEST_F(MediaPlayer2Test, MediaWindowShowsThePicture) {
+    QWidget top;
+    top.resize(600, 480);
+    CMediaPlayer2 p(&top);
+    CMediaWindow* w = p.MediaWindow();
+    ASSERT_NE(w, nullptr);
+    w->setGeometry(-35, 0, 640, 480);  // partly outside its parent, as the frame may place it
+    top.show();
+    ASSERT_TRUE(OpenAndWait(p, testenv::VideoClip()));
+    p.SetCurrentPosition(1.0);
+    p.Pause();
+    ASSERT_TRUE(testenv::WaitUntil([&] { return w->Surface()->FramesRendered() > 3; }));
+    testenv::Spin(300);
+
+    const QImage shot = top.grab().toImage();
+    shot.save(testenv::DataDir() + "/media-window.png");
+    // testsrc: vertical bars 40 of 320 px wide; magenta, blue, yellow and green in the middle.
+    struct Bar {
+        int column;
+        QRgb colour;
+    } bars[] = {
+        {2, qRgb(255, 0, 255)}, {3, qRgb(0, 0, 255)}, {4, qRgb(255, 255, 0)}, {5, qRgb(0, 255, 0)}};
+    for (const Bar& b : bars) {
+        const int x = (b.column * 40 + 20) * 2 - 35;  // scaled by 2, shifted by the offset
+        const QRgb c = shot.pixel(x, 200);
+        EXPECT_NEAR(qRed(c), qRed(b.colour), 40) << b.column;
+        EXPECT_NEAR(qGreen(c), qGreen(b.colour), 40) << b.column;
+        EXPECT_NEAR(qBlue(c), qBlue(b.colour), 40) << b.column;
+    }
+}
+
+TEST_F(MediaPlayer2Test, MouseEventsCarryButtonsShiftAndPosition) {
+    CMediaPlayer2 p;
+    std::vector<std::array<long, 4>> ups, moves, doubles;
+    QObject::connect(&p, &CMediaPlayer2::MouseUp, [&](short b, short s, long x, long y) {
+        ups.push_back({b, s, x, y});
+    });
+    QObject::connect(&p, &CMediaPlayer2::MouseMove, [&](short b, short s, long x, long y) {
+        moves.push_back({b, s, x, y});
+    });
+    QObject::connect(&p, &CMediaPlayer2::DblClick, [&](short b, short s, long x, long y) {
+        doubles.push_back({b, s, x, y});
+    });
+    CMediaWindow* w = p.MediaWindow();
+    w->resize(200, 100);
+    w->show();
+    QMouseEvent up(QEvent::MouseButtonRelease, QPointF(12, 34), QPointF(12, 34), Qt::RightButton,
+                   Qt::NoButton, Qt::ShiftModifier | Qt::ControlModifier);
+    QMouseEvent move(QEvent::MouseMove, QPointF(5, 6), QPointF(5, 6), Qt::NoButton,
+                     Qt::LeftButton | Qt::MiddleButton, Qt::AltModifier);
+    QMouseEvent dbl(QEvent::MouseButtonDblClick, QPointF(7, 8), QPointF(7, 8), Qt::LeftButton,
+                    Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(w, &up);
+    QCoreApplication::sendEvent(w, &move);
+    QCoreApplication::sendEvent(w, &dbl);
+    EXPECT_EQ(ups, (std::vector<std::array<long, 4>>{{2, 3, 12, 34}}));
+    EXPECT_EQ(moves, (std::vector<std::array<long, 4>>{{5, 4, 5, 6}}));
+    EXPECT_EQ(doubles, (std::vector<std::array<long, 4>>{{1, 0, 7, 8}}));
+
+    p.SetStartupProperty(CMediaPlayer2::kSendMouseMoveEvents, false);
+    QCoreApplication::sendEvent(w, &move);
+    EXPECT_EQ(moves.size(), 1u);
+}
