@@ -8,7 +8,8 @@
 namespace {
 
 QDBusMessage ScreenSaverCall(const QString& method) {
-    return QDBusMessage::createMethodCall("org.freedesktop.ScreenSaver", "/org/freedesktop/ScreenSaver",
+    return QDBusMessage::createMethodCall("org.freedesktop.ScreenSaver",
+                                          "/org/freedesktop/ScreenSaver",
                                           "org.freedesktop.ScreenSaver", method);
 }
 
@@ -21,7 +22,9 @@ QDBusMessage SessionManagerCall(const QString& method) {
 
 CScreenSaverInhibitor::CScreenSaverInhibitor(QObject* parent) : QObject(parent) {}
 
-CScreenSaverInhibitor::~CScreenSaverInhibitor() { Release(); }
+CScreenSaverInhibitor::~CScreenSaverInhibitor() {
+    Release();
+}
 
 void CScreenSaverInhibitor::Inhibit() {
     QDBusConnection bus = QDBusConnection::sessionBus();
@@ -41,16 +44,19 @@ void CScreenSaverInhibitor::Inhibit() {
         }
         // Fall back to the session manager: flag 8 inhibits the session going idle.
         QDBusMessage fallback = SessionManagerCall("Inhibit");
-        fallback << QStringLiteral("Velmora") << uint(0) << QStringLiteral("미디어 재생") << uint(8);
-        auto* second = new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(fallback), this);
-        connect(second, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* w2) {
-            w2->deleteLater();
-            QDBusPendingReply<uint> r = *w2;
-            if (r.isError()) return;
-            service_ = Service::SessionManager;
-            cookie_ = r.value();
-            if (!wanted_) Release();
-        });
+        fallback << QStringLiteral("Velmora") << uint(0) << QStringLiteral("미디어 재생")
+                 << uint(8);
+        auto* second =
+            new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(fallback), this);
+        connect(second, &QDBusPendingCallWatcher::finished, this,
+                [this](QDBusPendingCallWatcher* w2) {
+                    w2->deleteLater();
+                    QDBusPendingReply<uint> r = *w2;
+                    if (r.isError()) return;
+                    service_ = Service::SessionManager;
+                    cookie_ = r.value();
+                    if (!wanted_) Release();
+                });
     });
 }
 

@@ -7,13 +7,13 @@
 
 class CScreenSaverInhibitor : public QObject {
     Q_OBJECT
-public:
+  public:
     explicit CScreenSaverInhibitor(QObject* parent = nullptr);
     ~CScreenSaverInhibitor() override;
     void Inhibit();
     void Release();
 
-private:
+  private:
     enum class Service { None, ScreenSaver, SessionManager };
     Service service_ = Service::None;
     uint cookie_ = 0;

@@ -15,7 +15,9 @@ namespace fl = frame_layout;
 
 namespace {
 
-QRect ToQRect(const fl::Rect& r) { return QRect(r.left, r.top, r.Width(), r.Height()); }
+QRect ToQRect(const fl::Rect& r) {
+    return QRect(r.left, r.top, r.Width(), r.Height());
+}
 
 }  // namespace
 

@@ -46,8 +46,8 @@ void CMainFrame::OnOpenStateChange(long /*oldState*/, long newState) {
             if (sizing.command != fl::Zoom::Free) zoom_ = sizing.command;
             ResizeOuter(sizing.outerWidth);
         }
-        setWindowTitle(QString::fromStdString(
-            fl::TitleForMedium(player_->GetFileName().toStdString())));
+        setWindowTitle(
+            QString::fromStdString(fl::TitleForMedium(player_->GetFileName().toStdString())));
     } else if (newState == 0) {
         setWindowTitle(QStringLiteral("Velmora"));
         QWidget* media = player_->MediaWindow();

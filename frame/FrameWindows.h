@@ -6,12 +6,12 @@
 
 class CSurroundWnd : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit CSurroundWnd(QWidget* parent);
 };
 
 class CCornerWnd : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit CCornerWnd(QWidget* parent);
 };

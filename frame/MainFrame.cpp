@@ -165,9 +165,8 @@ void CMainFrame::moveEvent(QMoveEvent* event) {
     if (!ready_ || layoutSuspended_) return;
     // Only a window that lies fully on the screen's positive side is remembered by a move.
     const QRect outer(pos(), size());
-    if (frame_layout::MoveRemembersRect({outer.left(), outer.top(), outer.right() + 1,
-                                         outer.bottom() + 1},
-                                        fullScreen_))
+    if (frame_layout::MoveRemembersRect(
+            {outer.left(), outer.top(), outer.right() + 1, outer.bottom() + 1}, fullScreen_))
         rememberedRect_ = outer;
 }
 

@@ -21,7 +21,7 @@ namespace {
 using testenv::WaitUntil;
 
 class FrameCaptionTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_TRUE(dir_.isValid());
         CProfile::Root(dir_.path() + "/settings.ini");
@@ -32,15 +32,17 @@ protected:
     }
     // A 640x480 clip of a flat grey picture with a caption shown from 0 to 1.5 s, then cleared.
     QString MovieWithCaptions(const QString& name) {
-        const QString clip = testenv::MakeClip(
-            "grey-640x480-4s.mp4", {"-f", "lavfi", "-i", "color=c=0x808080:size=640x480:rate=25:d=4",
-                                    "-c:v", "libx264", "-preset", "ultrafast", "-pix_fmt", "yuv420p"});
+        const QString clip =
+            testenv::MakeClip("grey-640x480-4s.mp4",
+                              {"-f", "lavfi", "-i", "color=c=0x808080:size=640x480:rate=25:d=4",
+                               "-c:v", "libx264", "-preset", "ultrafast", "-pix_fmt", "yuv420p"});
         const QString movie = dir_.path() + "/" + name + ".mp4";
         EXPECT_TRUE(QFile::copy(clip, movie));
         QFile smi(dir_.path() + "/" + name + ".smi");
         EXPECT_TRUE(smi.open(QIODevice::WriteOnly));
-        smi.write("<SAMI><BODY>\n<SYNC Start=0><P Class=KRCC>가나다라 HELLO\n"
-                  "<SYNC Start=1500><P Class=KRCC>&nbsp;\n</BODY></SAMI>\n");
+        smi.write(
+            "<SAMI><BODY>\n<SYNC Start=0><P Class=KRCC>가나다라 HELLO\n"
+            "<SYNC Start=1500><P Class=KRCC>&nbsp;\n</BODY></SAMI>\n");
         return movie;
     }
 
@@ -54,7 +56,8 @@ struct CaptionPixels {
 };
 
 bool Near(QRgb c, int r, int g, int b) {
-    return std::abs(qRed(c) - r) < 40 && std::abs(qGreen(c) - g) < 40 && std::abs(qBlue(c) - b) < 40;
+    return std::abs(qRed(c) - r) < 40 && std::abs(qGreen(c) - g) < 40 &&
+           std::abs(qBlue(c) - b) < 40;
 }
 
 CaptionPixels Inspect(const QImage& image, const QRect& picture) {
