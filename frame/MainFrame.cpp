@@ -198,6 +198,8 @@ void CMainFrame::Shutdown() {
     shutDown_ = true;
     ready_ = false;
     pollTimer_.stop();
+    // Nothing the media control still reports may reach the parts about to go.
+    if (player_) player_->disconnect(this);
     // The control bar, caption, surround and corner windows go first, in this order.
     delete controlBar_;
     controlBar_ = nullptr;
