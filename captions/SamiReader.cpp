@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <filesystem>
 #include <fstream>
 
 namespace sami {
@@ -552,6 +553,9 @@ std::vector<SamiCue> ParseSami(std::string_view utf8) {
 }
 
 std::vector<SamiCue> LoadSamiFile(const std::string& path) {
+    // Only regular files: a FIFO or device under a caption file's name would block or never end.
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error)) return {};
     std::ifstream in(path, std::ios::binary);
     if (!in) return {};
     std::string data;

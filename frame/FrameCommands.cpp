@@ -64,7 +64,8 @@ void CMainFrame::OnCommand(int id) {
             OnOpenSubtitle();
             break;
         case cmd::kExit:
-            close();
+            // Closed from the event loop: the command may come from a widget that closing deletes.
+            QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
             break;
         case cmd::kPlayPause:
             OnPlayPause();

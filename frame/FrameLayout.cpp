@@ -72,12 +72,8 @@ void CMainFrame::RelayoutAtWidth() {
 }
 
 void CMainFrame::RefreshLayout() {
-    if (!fullScreen_) {
-        ResizeOuter(width());
-        // The same size gives no resize event: place the parts here.
-        PlaceChildren(content_->width(), content_->height());
-        return;
-    }
+    if (!fullScreen_) ResizeOuter(width());
+    // The same size gives no resize event: lay out and place the parts here as well.
     layout_ = fl::ComputeLayout(LayoutInputs(), {width(), height()});
     PlaceChildren(content_->width(), content_->height());
 }
@@ -87,14 +83,22 @@ void CMainFrame::RefreshLayout() {
 // height. The resize that puts this right comes back here and then places the parts.
 void CMainFrame::OnSize(const QSize& oldSize) {
     if (!ready_ || layoutSuspended_ || isMinimized() || placing_) return;
-    const fl::LayoutInputs in = LayoutInputs();
-    if (!fullScreen_ && height() != fl::HeightForWidth(in, width())) {
+    fl::LayoutInputs in = LayoutInputs();
+    // A window manager that does not grant the size the rule asked for (a tiled or maximised
+    // window, a screen too small) has the last word: the content is then fitted into the size
+    // it gave, as in full screen, instead of asking again and again.
+    const bool refused = requestedSize_.isValid() && size() != requestedSize_;
+    requestedSize_ = QSize();
+    if (!fullScreen_ && !refused && height() != fl::HeightForWidth(in, width())) {
         const bool widthLeads = !oldSize.isValid() || oldSize.width() != width();
         const int w = widthLeads ? width() : fl::WidthForHeight(in, {width(), height()});
-        const int h = fl::HeightForWidth(in, w);
-        resize(w, h);
-        if (size() == QSize(w, h)) return;  // the resize event that follows places the parts
+        const QSize wanted(w, fl::HeightForWidth(in, w));
+        requestedSize_ = wanted;
+        resize(wanted);
+        if (size() == wanted) return;  // the resize event for it placed, or will place, the parts
+        requestedSize_ = QSize();
     }
+    if (!fullScreen_ && height() != fl::HeightForWidth(in, width())) in.fullScreen = true;
     layout_ = fl::ComputeLayout(in, {width(), height()});
     if (!fullScreen_) rememberedWidth_ = layout_.outer.width;
     PlaceChildren(content_->width(), content_->height());

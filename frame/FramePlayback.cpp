@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QTimerEvent>
+#include <algorithm>
 
 #include "controls/ControlDlg.h"
 #include "frame/MainFrame.h"
@@ -84,7 +85,8 @@ void CMainFrame::OnPositionChange(double /*oldPosition*/, double newPosition) {
 void CMainFrame::ShowSeekPosition(double position) {
     const double duration = player_->GetDuration();
     // Without a duration (a live stream) the slider rests at 0.
-    controlBar_->SetSeekPosition(duration > 0 ? int(position * 10000 / duration) : 0);
+    const double value = duration > 0 ? position * 10000 / duration : 0;
+    controlBar_->SetSeekPosition(int(std::clamp(value, 0.0, 10000.0)));
     ShowPosition(int(position));
 }
 

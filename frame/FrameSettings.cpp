@@ -41,7 +41,7 @@ void CMainFrame::SaveSettings() {
                     (fullScreen_ ? controlsBeforeFullScreen_ : s.controls) ? 1 : 0);
 
     CProfile::Write(profile::kVolumeStep, s.volumeStep);
-    CProfile::Write(profile::kFullScreen, fullScreen_ ? 1 : 0);
+    CProfile::Write(profile::kFullScreen, fullScreen_ || fullScreenAtStart_ ? 1 : 0);
 
     CProfile::Write(profile::kLeft, rememberedRect_.left());
     CProfile::Write(profile::kTop, rememberedRect_.top());

@@ -31,10 +31,8 @@ bool CMainFrame::CreateAndShow() {
     if (!OnCreate()) return false;
     show();
     setAcceptDrops(true);
-    if (CProfile::Get(profile::kFullScreen) != 0) {
-        // Full screen itself comes with the display modes; the saved state is kept meanwhile.
-        fullScreen_ = false;
-    }
+    // Full screen itself comes with the display modes; until then the stored choice is kept.
+    fullScreenAtStart_ = CProfile::Get(profile::kFullScreen) != 0;
     return true;
 }
 
@@ -69,6 +67,7 @@ bool CMainFrame::OnCreate() {
     ConnectParts();
 
     LoadSettings();
+    settingsLoaded_ = true;
     // The media control's start-up properties, in their order.
     static constexpr std::pair<int, bool> kStartup[] = {
         {23, false},  {1086, false}, {24, false},  {26, false},  {1015, true},  {1021, false},
@@ -129,6 +128,7 @@ void CMainFrame::LoadWindowPosition() {
 
 void CMainFrame::ResetToEmpty() {
     if (!ready_) return;
+    soundOnly_ = false;
     playState_ = 8;
     openState_ = 0;
     parser_.Reset();
@@ -142,6 +142,7 @@ void CMainFrame::ResetToEmpty() {
 }
 
 void CMainFrame::OnHandOver() {
+    if (shutDown_) return;
     CProfile::Refresh();
     const QString path = CProfile::Get(profile::kHandOverFile);
     if (path.isEmpty()) return;
@@ -150,6 +151,7 @@ void CMainFrame::OnHandOver() {
 }
 
 void CMainFrame::BringForward(const QString& activationToken) {
+    if (shutDown_) return;
     if (!activationToken.isEmpty()) qputenv("XDG_ACTIVATION_TOKEN", activationToken.toUtf8());
     if (isMinimized()) {
         show();  // a minimised window stays minimised
@@ -200,19 +202,23 @@ void CMainFrame::Shutdown() {
     pollTimer_.stop();
     // Nothing the media control still reports may reach the parts about to go.
     if (player_) player_->disconnect(this);
-    // The control bar, caption, surround and corner windows go first, in this order.
-    delete controlBar_;
-    controlBar_ = nullptr;
-    delete captionWnd_;
-    captionWnd_ = nullptr;
-    delete surround_;
-    surround_ = nullptr;
-    for (CCornerWnd*& corner : corners_) {
-        delete corner;
-        corner = nullptr;
-    }
-    if (screenSaver_) screenSaver_->Release();
-    if (instanceServer_) instanceServer_->deleteLater();
+    // A second start from now on finds no running player and starts its own.
+    delete instanceServer_;
     instanceServer_ = nullptr;
-    SaveSettings();
+    // The control bar, caption, surround and corner windows go first, in this order. They are
+    // hidden now and deleted once the event that closed the window has been handled, since it
+    // may have come from one of them (a key typed on the control bar, say).
+    const auto retire = [](auto*& w) {
+        if (!w) return;
+        w->hide();
+        w->deleteLater();
+        w = nullptr;
+    };
+    retire(controlBar_);
+    retire(captionWnd_);
+    retire(surround_);
+    for (CCornerWnd*& corner : corners_) retire(corner);
+    if (screenSaver_) screenSaver_->Release();
+    // A window that could not be made never loaded the settings: keep the stored ones.
+    if (settingsLoaded_) SaveSettings();
 }

@@ -176,6 +176,8 @@ class CMainFrame : public QMainWindow {
     Settings settings_;
     bool ready_ = false;
     bool shutDown_ = false;
+    bool settingsLoaded_ = false;
+    bool fullScreenAtStart_ = false;
     bool fullScreen_ = false;
     bool controlsBeforeFullScreen_ = true;
     QRect rememberedRect_;
@@ -209,5 +211,6 @@ class CMainFrame : public QMainWindow {
     bool soundOnly_ = false;
     bool layoutSuspended_ = false;
     bool placing_ = false;
+    QSize requestedSize_;  // the size the layout rule last asked the window manager for
     int autoRestoreBits_ = 0;
 };

@@ -337,7 +337,10 @@ void CMediaPlayer2::OnEndFile(int reason, int /*error*/, qint64 entryId) {
         m_endRaised = true;
         m_eof = true;
         UpdatePlayState();
+        const int loads = m_loadsIssued;
         emit EndOfStream(0);
+        // The handler may have opened the next medium: that one is not closed here.
+        if (m_loadsIssued != loads) return;
     }
     SetOpenState(kClosed);
     UpdatePlayState();

@@ -64,6 +64,8 @@ void CSwVideoSurface::Render() {
     QSize size = (QSizeF(this->size()) * dpr).toSize();
     size = size.boundedTo(QSize(kMaxRenderSide, kMaxRenderSide));
     if (!EnsureBuffer(size)) return;
+    // Set here, once per change, so painting never detaches the image from the aligned buffer.
+    if (m_image.devicePixelRatio() != dpr) m_image.setDevicePixelRatio(dpr);
     if (!m_handle->RenderSw(size.width(), size.height(), size_t(m_image.bytesPerLine()),
                             m_image.bits()))
         return;
@@ -84,7 +86,6 @@ void CSwVideoSurface::paintEvent(QPaintEvent*) {
         return;
     }
     if (m_image.size() == (QSizeF(size()) * devicePixelRatioF()).toSize()) {
-        m_image.setDevicePixelRatio(devicePixelRatioF());
         p.drawImage(QPoint(0, 0), m_image);
     } else {
         p.drawImage(rect(), m_image);
