@@ -32,7 +32,6 @@ TEST(CaptionSource, NetworkAddresses) {
         {"http://host/a.asf", true},
         {"http:", true},
         {"MMS://host/stream", false},
-        {"Http://host/a", false},
         {"https://host/a.mp4", false},
         {"/home/http:/a.avi", false},
         {"", false},
@@ -45,15 +44,11 @@ TEST(CaptionSource, CandidateNames) {
         const char* media;
         std::optional<std::string> candidate;
     } rows[] = {
-        {"/v/movie.avi", "/v/movie.smi"},
-        {"/v/movie.part1.avi", "/v/movie.part1.smi"},
-        {"/v/movie.", "/v/movie.smi"},
-        {"movie.avi", "movie.smi"},
-        {"/영화/첫 편.avi", "/영화/첫 편.smi"},
+        {"/v/movie.avi", "/v/movie.smi"},   {"/v/movie.part1.avi", "/v/movie.part1.smi"},
+        {"movie.avi", "movie.smi"},         {"/영화/첫 편.avi", "/영화/첫 편.smi"},
         {"/v1.2/movie", "/v1.2/movie.smi"},  // the dot of a folder is no extension
         {"/v/.movie", "/v/.movie.smi"},      // nor the leading dot of a hidden file
-        {"/v/movie", std::nullopt},
-        {"", std::nullopt},
+        {"/v/movie", std::nullopt},         {"", std::nullopt},
     };
     for (const auto& row : rows) EXPECT_EQ(CaptionCandidate(row.media), row.candidate) << row.media;
 }
@@ -63,9 +58,6 @@ TEST(CaptionSource, Folders) {
     EXPECT_EQ(FolderOf("/movie.avi"), "");
     EXPECT_EQ(FolderOf("movie.avi"), std::nullopt);
     EXPECT_EQ(FolderOf("C:\\v\\movie.avi"), std::nullopt);  // "\" is a file name byte here
-    EXPECT_EQ(LastSeparator("C:\\v\\movie.avi", true), 4u);
-    EXPECT_EQ(LastSeparator("a/b\\c", true), 3u);
-    EXPECT_EQ(LastSeparator("a/b\\c"), 1u);
 }
 
 TEST(CaptionSource, FindCaptionFile) {
@@ -102,8 +94,6 @@ TEST(CaptionSource, FindCaptionFile) {
          "/subs",
          "/subs/movie.smi"},
         {".sami is never found by name", {"/v/movie.sami"}, "/v/movie.avi", "/v", ""},
-        {"upper-case extension is another file", {"/v/movie.SMI"}, "/v/movie.avi", "", ""},
-        {"nothing found", {}, "/v/movie.avi", "/subs", ""},
         {"no dot, nothing asked", {"/v/movie.smi"}, "/v/movie", "/subs", ""},
     };
     for (const auto& row : rows) {
@@ -136,13 +126,6 @@ TEST(CaptionSource, PlanOpenMedia) {
          true,
          "/v/m.smi",
          "/v"},
-        {"local movie with caption in folder",
-         {"/v/m.avi", "/subs/m.smi"},
-         "/v/m.avi",
-         Action::LoadFile,
-         true,
-         "/subs/m.smi",
-         "/v"},
         {"local movie without caption", {"/v/m.avi"}, "/v/m.avi", Action::LoadFile, true, "", "/v"},
         {"relative local movie", {"m.avi"}, "m.avi", Action::LoadFile, true, "", std::nullopt},
         {"network address keeps the caption",
@@ -152,7 +135,6 @@ TEST(CaptionSource, PlanOpenMedia) {
          false,
          "",
          std::nullopt},
-        {"mms address", {}, "mms://h/live", Action::OpenAddress, false, "", std::nullopt},
         {"capital prefix takes the local route",
          {},
          "HTTP://h/m.avi",
@@ -197,12 +179,13 @@ TEST(CaptionSource, DroppedFileKinds) {
         const char* path;
         DropKind kind;
     } rows[] = {
-        {"/a/b.smi", DropKind::Caption},    {"/a/b.SMI", DropKind::Caption},
-        {"/a/b.Sami", DropKind::Caption},   {"/a/b.SAMI", DropKind::Caption},
-        {"/a/b.m3u", DropKind::Playlist},   {"/a/list.M3U", DropKind::Playlist},
-        {"/a/list.m3u8", DropKind::Media},  {"/a/b.smi.avi", DropKind::Media},
-        {"/a/kismi", DropKind::Media},      {"/a/b.avi", DropKind::Media},
-        {"/a/자막.smi", DropKind::Caption}, {"", DropKind::Media},
+        {"/a/자막.SMI", DropKind::Caption},
+        {"/a/b.Sami", DropKind::Caption},
+        {"/a/list.M3U", DropKind::Playlist},
+        {"/a/list.m3u8", DropKind::Media},
+        {"/a/b.smi.avi", DropKind::Media},
+        {"/a/kismi", DropKind::Media},
+        {"", DropKind::Media},
     };
     for (const auto& row : rows) EXPECT_EQ(ClassifyDroppedFile(row.path), row.kind) << row.path;
 }
@@ -218,11 +201,9 @@ TEST(CaptionSource, FileUrls) {
         {"file:/a/b", "/a/b"},
         {"file:///a%20b/%EC%98%81%ED%99%94.avi", "/a b/영화.avi"},
         {"file:///a%2", "/a%2"},
-        {"file:///a%zz", "/a%zz"},
         {"file:///a%00b", std::nullopt},
         {"file:///a%23b#frag", "/a#b"},
         {"file://server/share/a", std::nullopt},
-        {"file://", std::nullopt},
         {"file:relative", std::nullopt},
         {"http://h/a", std::nullopt},
     };
@@ -248,7 +229,6 @@ TEST(CaptionSource, DesktopLinkTargets) {
          std::nullopt},
         {"no group", "Type=Link\nURL=/v/m.avi\n", std::nullopt},
         {"empty URL", "[Desktop Entry]\nType=Link\nURL=\n", std::nullopt},
-        {"relative URL", "[Desktop Entry]\nType=Link\nURL=m.avi\n", std::nullopt},
         {"remote file URL", "[Desktop Entry]\nType=Link\nURL=file://h/m.avi\n", std::nullopt},
         {"binary garbage", std::string("\0\xff[\n=\\", 7), std::nullopt},
     };

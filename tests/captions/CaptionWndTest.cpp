@@ -121,10 +121,7 @@ TEST(CaptionWnd, EffectsWidenTheFringe) {
     Scene plain = MakeScene(0);
     Scene outline = MakeScene(caption_layout::kEffectOutline);
     Scene shadow = MakeScene(caption_layout::kEffectShadow);
-    const std::string text = "자막 Caption";
-    ASSERT_TRUE(Layout(plain.wnd, text));
-    ASSERT_TRUE(Layout(outline.wnd, text));
-    ASSERT_TRUE(Layout(shadow.wnd, text));
+    for (Scene* sc : {&plain, &outline, &shadow}) ASSERT_TRUE(Layout(sc->wnd, "자막 Caption"));
     auto area = [](const QRegion& r) {
         int a = 0;
         for (const QRect& rc : r) a += rc.width() * rc.height();

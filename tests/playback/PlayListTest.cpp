@@ -18,25 +18,17 @@ using velmora::playback::ParseM3uEntries;
 using Entries = std::vector<std::string>;
 
 // A fresh folder for one test's playlist files, removed afterwards.
-class TempDir {
-  public:
-    TempDir() {
-        std::string pattern = (fs::temp_directory_path() / "velmora-playlist-XXXXXX").string();
-        m_path = ::mkdtemp(pattern.data());
-    }
+struct TempDir {
+    std::string pattern = (fs::temp_directory_path() / "velmora-playlist-XXXXXX").string();
+    fs::path path = ::mkdtemp(pattern.data());
     ~TempDir() {
         std::error_code ec;
-        fs::remove_all(m_path, ec);
+        fs::remove_all(path, ec);
     }
     std::string Write(const std::string& name, std::string_view bytes) const {
-        const std::string path = (m_path / name).string();
-        std::ofstream(path, std::ios::binary).write(bytes.data(), std::streamsize(bytes.size()));
-        return path;
+        std::ofstream((path / name).string(), std::ios::binary) << bytes;
+        return (path / name).string();
     }
-    fs::path Path() const { return m_path; }
-
-  private:
-    fs::path m_path;
 };
 
 TEST(PlayList, Navigation) {
@@ -96,7 +88,6 @@ TEST(PlayList, ParseEntries) {
         Entries entries;
     } rows[] = {
         {"blank line ends the list", "a.avi\n\nb.avi\n", {"a.avi"}},
-        {"blank after second entry", "a.avi\nb.avi\n\nc.avi\n", {"a.avi", "b.avi"}},
         {"comment and padding", "#EXTM3U\n   c.avi  \t\n", {"c.avi"}},
         {"comment after trimming", "  #x\nd.avi", {"d.avi"}},
         {"CRLF lines",
@@ -104,7 +95,6 @@ TEST(PlayList, ParseEntries) {
          {"/v/a.avi", "/v/b.avi"}},
         {"white-space-only line ends the list", "a\n \t\r\nb", {"a"}},
         {"first line blank", "\na.avi\n", {}},
-        {"no final line feed", "a\nb", {"a", "b"}},
         {"inner blanks kept", " my movie.avi ", {"my movie.avi"}},
         {"lone CR is no line break", "a\rb\n", {"a\rb"}},
         {"empty text", "", {}},
@@ -122,7 +112,6 @@ TEST(PlayList, DecodeText) {
         std::string bytes;
         std::string text;
     } rows[] = {
-        {"ASCII", "a.avi", "a.avi"},
         {"UTF-8", "영화.avi", "영화.avi"},
         {"UTF-8 with BOM", "\xEF\xBB\xBF영화.avi", "영화.avi"},
         {"CP949", "\xB0\xA1\xB3\xAA.avi", "가나.avi"},
@@ -144,17 +133,12 @@ TEST(PlayList, DecodeText) {
         std::string bytes;
         bool valid;
     } utf8[] = {
-        {"", true},
-        {"abc", true},
         {"가", true},
         {"\xF0\x9F\x8E\xAC", true},
         {"\xC0\xAF", false},
-        {"\xE0\x80\xAF", false},
         {"\xED\xA0\x80", false},
         {"\xF4\x90\x80\x80", false},
         {"\xEA\xB0", false},
-        {"\x80", false},
-        {"\xFF", false},
     };
     for (const auto& row : utf8) EXPECT_EQ(IsValidUtf8(row.bytes), row.valid) << row.bytes;
 }
@@ -166,9 +150,7 @@ TEST(PlayList, LoadM3uFiles) {
         std::string bytes;
         Entries entries;
     } rows[] = {
-        {"blank line stop", "a.avi\n\nb.avi\n", {"a.avi"}},
-        {"comments and trimming", "#EXTM3U\n  c.avi  \n", {"c.avi"}},
-        {"CRLF", "a.avi\r\nb.avi\r\n", {"a.avi", "b.avi"}},
+        {"blank line stop, comment, trimming", "#EXTM3U\n  a.avi  \n\nb.avi\n", {"a.avi"}},
         {"BOM", "\xEF\xBB\xBF/v/영화.avi\n", {"/v/영화.avi"}},
         {"CP949", "/v/\xB0\xA1\xB3\xAA.avi\r\n/v/b.avi\r\n", {"/v/가나.avi", "/v/b.avi"}},
         {"empty file", "", {}},
@@ -198,9 +180,9 @@ TEST(PlayList, LoadM3uUnreadable) {
     TempDir dir;
     CPlayList list;
     list.Append("kept");
-    EXPECT_EQ(list.LoadM3u((dir.Path() / "missing.m3u").string()), -1);
-    EXPECT_EQ(list.LoadM3u(dir.Path().string()), -1);  // a folder
-    const std::string fifo = (dir.Path() / "fifo.m3u").string();
+    EXPECT_EQ(list.LoadM3u((dir.path / "missing.m3u").string()), -1);
+    EXPECT_EQ(list.LoadM3u(dir.path.string()), -1);  // a folder
+    const std::string fifo = (dir.path / "fifo.m3u").string();
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     EXPECT_EQ(list.LoadM3u(fifo), -1);  // would block forever if it were opened
     EXPECT_EQ(list.LoadM3u("/dev/zero"), -1);
