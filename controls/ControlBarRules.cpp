@@ -4,8 +4,8 @@
 
 namespace controlbar {
 
-const std::array<ButtonSpec, 11>& ButtonTable() {
-    static const std::array<ButtonSpec, 11> table{{
+const std::array<ButtonDef, 11>& ButtonTable() {
+    static const std::array<ButtonDef, 11> table{{
         {kIdPlay, 5, true, 22, 22, 3184, 3183, 3184, 3182},
         {kIdPause, 30, true, 22, 22, 3180, 3179, 3181, 3178},
         {kIdStop, 55, true, 22, 22, 3192, 3191, 3193, 3190},
@@ -21,8 +21,8 @@ const std::array<ButtonSpec, 11>& ButtonTable() {
     return table;
 }
 
-const ButtonSpec* FindButton(int id) {
-    for (const ButtonSpec& b : ButtonTable())
+const ButtonDef* FindButton(int id) {
+    for (const ButtonDef& b : ButtonTable())
         if (b.id == id) return &b;
     return nullptr;
 }
@@ -30,7 +30,7 @@ const ButtonSpec* FindButton(int id) {
 std::array<int, 30> AllBitmapIds() {
     std::array<int, 30> ids{};
     std::size_t n = 0;
-    for (const ButtonSpec& b : ButtonTable()) {
+    for (const ButtonDef& b : ButtonTable()) {
         for (int id : {b.normalBitmap, b.latchedBitmap, b.pushedBitmap, b.disabledBitmap}) {
             if (id != 0 && std::find(ids.begin(), ids.begin() + n, id) == ids.begin() + n &&
                 n < ids.size())

@@ -59,7 +59,7 @@ struct Rect {
 
 // One button of the bar: control id, where it goes at start-up (placed false: only sized, the
 // layout moves it) and its four faces (bitmap ids; 0 leaves that face empty).
-struct ButtonSpec {
+struct ButtonDef {
     int id;
     int x;
     bool placed;
@@ -69,8 +69,8 @@ struct ButtonSpec {
 
 // The eleven buttons in start-up order: Play, Pause, Stop, Prev, Next, Mute, Open, margin-up,
 // margin-down, crop-out, crop-in.
-const std::array<ButtonSpec, 11>& ButtonTable();
-const ButtonSpec* FindButton(int id);
+const std::array<ButtonDef, 11>& ButtonTable();
+const ButtonDef* FindButton(int id);
 
 // Every bitmap id the table names, each once.
 std::array<int, 30> AllBitmapIds();

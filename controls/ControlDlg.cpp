@@ -72,11 +72,11 @@ CControlDlg::CControlDlg(QWidget* parent) : QWidget(parent) {
     m_volume->setObjectName(QStringLiteral("volumeSlider"));
     m_volume->setGeometry(DuX(125), DuY(50), DuX(42), DuY(16));
 
-    for (const ButtonSpec& spec : ButtonTable()) {
+    for (const ButtonDef& def : ButtonTable()) {
         auto* button = new CMyFlatButton(m_client);
-        button->setText(QString::fromLatin1(Caption(spec.id)));
-        button->setObjectName(QStringLiteral("button%1").arg(spec.id));
-        switch (spec.id) {
+        button->setText(QString::fromLatin1(Caption(def.id)));
+        button->setObjectName(QStringLiteral("button%1").arg(def.id));
+        switch (def.id) {
             case kIdPlay:
                 m_play = button;
                 break;
@@ -111,13 +111,13 @@ CControlDlg::CControlDlg(QWidget* parent) : QWidget(parent) {
                 m_cropIn = button;
                 break;
         }
-        button->SetBitmaps(spec.normalBitmap, spec.latchedBitmap, spec.pushedBitmap,
-                           spec.disabledBitmap);
-        if (spec.placed)
-            button->setGeometry(spec.x, kButtonTop, spec.w, spec.h);
+        button->SetBitmaps(def.normalBitmap, def.latchedBitmap, def.pushedBitmap,
+                           def.disabledBitmap);
+        if (def.placed)
+            button->setGeometry(def.x, kButtonTop, def.w, def.h);
         else
-            button->setGeometry(DuX(169), DuY(26), spec.w, spec.h);  // the layout moves it
-        const int id = spec.id;
+            button->setGeometry(DuX(169), DuY(26), def.w, def.h);  // the layout moves it
+        const int id = def.id;
         connect(button, &QAbstractButton::clicked, this, [this, id] { OnButton(id); });
     }
     m_prev->setEnabled(false);

@@ -92,7 +92,7 @@ TEST(ControlBarRules, FacePriority) {
 TEST(ControlBarRules, ButtonTableIdsAreUniqueAndPlacedLeftToRight) {
     std::set<int> ids;
     int x = -1;
-    for (const ButtonSpec& b : ButtonTable()) {
+    for (const ButtonDef& b : ButtonTable()) {
         EXPECT_TRUE(ids.insert(b.id).second) << b.id;
         if (b.placed) {
             EXPECT_GT(b.x, x) << b.id;  // neighbours may share a column or two

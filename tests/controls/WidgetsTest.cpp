@@ -99,7 +99,7 @@ TEST(ButtonArt, EveryFaceExistsAtItsSizeAndKeepsOffTheFrame) {
             if ((row ? f.pixel(i, index) : f.pixel(index, i)) != kMagenta) return false;
         return true;
     };
-    for (const ButtonSpec& b : ButtonTable()) {
+    for (const ButtonDef& b : ButtonTable()) {
         if (BitmapSize(b.normalBitmap) != 21) continue;
         const QImage normal = FaceImage(b.normalBitmap), pushed = FaceImage(b.pushedBitmap),
                      latched = FaceImage(b.latchedBitmap);
