@@ -7,6 +7,8 @@
 #include <array>
 #include <cstdint>
 
+#include "app/Commands.h"
+
 namespace controlbar {
 
 // Control ids of the panel's children.
@@ -26,16 +28,16 @@ inline constexpr int kIdCropOut = 1044;
 inline constexpr int kIdCropIn = 1045;
 
 // Frame command numbers the panel asks for.
-inline constexpr int kCmdPlayPause = 32791;
-inline constexpr int kCmdStop = 32792;
-inline constexpr int kCmdMute = 32795;
-inline constexpr int kCmdNext = 32819;
-inline constexpr int kCmdPrev = 32820;
-inline constexpr int kCmdOpen = 57601;
-inline constexpr int kCmdMarginMore = 32824;  // one more empty caption line below the picture
-inline constexpr int kCmdMarginLess = 32825;  // one empty line less
-inline constexpr int kCmdCropMore = 32828;    // crop more of the picture's left and right edges
-inline constexpr int kCmdCropLess = 32829;    // crop less
+inline constexpr int kCmdPlayPause = cmd::kPlayPause;
+inline constexpr int kCmdStop = cmd::kStop;
+inline constexpr int kCmdMute = cmd::kMute;
+inline constexpr int kCmdNext = cmd::kNext;
+inline constexpr int kCmdPrev = cmd::kPrevious;
+inline constexpr int kCmdOpen = cmd::kOpen;
+inline constexpr int kCmdMarginMore = cmd::kLinesMore;
+inline constexpr int kCmdMarginLess = cmd::kLinesLess;
+inline constexpr int kCmdCropMore = cmd::kCropMore;
+inline constexpr int kCmdCropLess = cmd::kCropLess;
 
 // Play states as the frame records them.
 inline constexpr int kStateStopped = 0;

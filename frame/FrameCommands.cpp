@@ -6,7 +6,7 @@
 #include <cmath>
 
 #include "controls/ControlDlg.h"
-#include "frame/Commands.h"
+#include "app/Commands.h"
 #include "frame/MainFrame.h"
 #include "playback/MediaPlayer2.h"
 #include "playback/PlaybackRules.h"

@@ -1,6 +1,6 @@
 #pragma once
 // Command numbers: every user action reaches the main window as one of these, from the menus, the
-// keyboard or the control bar.
+// keyboard or the control bar. This is the one list of them.
 
 namespace cmd {
 
@@ -11,10 +11,10 @@ inline constexpr int kProperties = 32780;
 inline constexpr int kExit = 57665;
 inline constexpr int kAbout = 57664;
 
-inline constexpr int kLinesMore = 32824;
-inline constexpr int kLinesLess = 32825;
-inline constexpr int kCropMore = 32828;
-inline constexpr int kCropLess = 32829;
+inline constexpr int kLinesMore = 32824;  // one more empty caption line below the picture
+inline constexpr int kLinesLess = 32825;  // one empty line less
+inline constexpr int kCropMore = 32828;   // crop more of the picture's left and right edges
+inline constexpr int kCropLess = 32829;   // crop less
 
 inline constexpr int kPlayPause = 32791;
 inline constexpr int kStop = 32792;
