@@ -1,7 +1,11 @@
 #include "playback/MediaPlayer2.h"
 
+#include <QFutureWatcher>
+#include <QtConcurrent/QtConcurrentRun>
+
 #include <QFile>
 #include <cmath>
+#include <utility>
 
 #include "captions/SamiReader.h"
 #include "playback/MediaWindow.h"
@@ -74,6 +78,7 @@ CMediaPlayer2::CMediaPlayer2(QWidget* mediaWindowParent, QObject* parent) : QObj
     for (const ObservedProperty& p : kObserved) m_mpv->Observe(p.name, p.format);
     connect(m_mpv, &CMpvHandle::PropertyChanged, this, &CMediaPlayer2::OnPropertyChanged);
     connect(m_mpv, &CMpvHandle::PropertyReply, this, &CMediaPlayer2::OnPropertyReply);
+    connect(m_mpv, &CMpvHandle::CommandReply, this, &CMediaPlayer2::OnLoadReply);
     connect(m_mpv, &CMpvHandle::StartFile, this, &CMediaPlayer2::OnStartFile);
     connect(m_mpv, &CMpvHandle::FileLoaded, this, &CMediaPlayer2::OnFileLoaded);
     connect(m_mpv, &CMpvHandle::EndFile, this, &CMediaPlayer2::OnEndFile);
@@ -229,11 +234,23 @@ void CMediaPlayer2::OnMouseUp(short button, short shift, long x, long y) {
 
 // ---- loading ----------------------------------------------------------------------------------
 
+// The caption file is read and parsed on a worker thread, so a large file or a slow disk never
+// holds up the window; the cues come back to the GUI thread and count only if no other caption
+// file was asked for in the meantime.
 void CMediaPlayer2::LoadCaptions() {
-    std::vector<sami::SamiCue> cues;
-    if (!m_samiFileName.isEmpty())
-        cues = sami::LoadSamiFile(QFile::encodeName(m_samiFileName).toStdString());
-    m_clock->SetCues(std::move(cues));
+    const quint64 generation = ++m_captionGeneration;
+    m_clock->SetCues({});
+    if (m_samiFileName.isEmpty()) return;
+    using Cues = std::vector<sami::SamiCue>;
+    auto* watcher = new QFutureWatcher<Cues>(this);
+    connect(watcher, &QFutureWatcher<Cues>::finished, this, [this, watcher, generation] {
+        watcher->deleteLater();
+        if (generation != m_captionGeneration) return;
+        m_clock->SetCues(watcher->result());
+        SyncCaptions(true);
+    });
+    watcher->setFuture(
+        QtConcurrent::run(sami::LoadSamiFile, QFile::encodeName(m_samiFileName).toStdString()));
 }
 
 void CMediaPlayer2::RequestLoad(const QString& path) {
@@ -259,17 +276,42 @@ void CMediaPlayer2::RequestLoad(const QString& path) {
 
     m_mpv->SetProperty("pause", m_pause);
     ++m_loadsIssued;
-    m_mpv->Command({"loadfile", m_fileName, "replace"});
+    m_entryId = -1;
+    m_pendingEndReason = -1;
+    m_mpv->Command({"loadfile", m_fileName, "replace"}, quint64(m_loadsIssued));
     SetOpenState(kOpening);
 }
 
+// mpv answers each loadfile with the playlist entry it made. Loads issued in quick succession may
+// replace one another before they start, so only the entry of the latest load is followed.
+void CMediaPlayer2::OnLoadReply(quint64 tag, int error, qint64 entryId) {
+    if (tag != quint64(m_loadsIssued)) return;
+    if (error < 0 || entryId < 0) {
+        SetOpenState(kClosed);
+        UpdatePlayState();
+        emit Error();
+        return;
+    }
+    m_entryId = entryId;
+    const int pendingEnd = std::exchange(m_pendingEndReason, -1);
+    if (pendingEnd >= 0 && m_pendingEndId == entryId) {
+        OnEndFile(pendingEnd, 0, entryId);
+    } else if (m_loadedId == entryId) {
+        HandleFileLoaded();
+    }
+}
+
 void CMediaPlayer2::OnStartFile(qint64 entryId) {
-    ++m_startsSeen;
-    if (m_startsSeen == m_loadsIssued) m_entryId = entryId;
+    m_startedId = entryId;
 }
 
 void CMediaPlayer2::OnFileLoaded() {
-    if (m_startsSeen != m_loadsIssued || m_openState != kOpening) return;
+    m_loadedId = m_startedId;
+    if (m_entryId >= 0 && m_loadedId == m_entryId) HandleFileLoaded();
+}
+
+void CMediaPlayer2::HandleFileLoaded() {
+    if (m_openState != kOpening || m_fileLoaded) return;
     m_fileLoaded = true;
     if (m_pendingSeek >= 0) {
         SendSeek(m_pendingSeek, false);
@@ -323,7 +365,13 @@ void CMediaPlayer2::FinishOpen() {
 }
 
 void CMediaPlayer2::OnEndFile(int reason, int /*error*/, qint64 entryId) {
-    if (entryId != m_entryId || m_startsSeen != m_loadsIssued) return;
+    if (m_entryId < 0 && entryId == m_startedId && m_openState == kOpening) {
+        // It may be the latest load's end: that is decided when the load's entry id is known.
+        m_pendingEndReason = reason;
+        m_pendingEndId = entryId;
+        return;
+    }
+    if (entryId != m_entryId) return;
     m_fileLoaded = false;
     m_waitingForVideo = false;
     m_videoWait.stop();

@@ -105,7 +105,9 @@ class CMediaPlayer2 : public QObject {
 
     void OnPropertyChanged(const QString& name, const QVariant& value);
     void OnPropertyReply(quint64 tag, const QString& name, const QVariant& value);
+    void OnLoadReply(quint64 tag, int error, qint64 entryId);
     void OnStartFile(qint64 entryId);
+    void HandleFileLoaded();
     void OnFileLoaded();
     void OnEndFile(int reason, int error, qint64 entryId);
     void OnPlaybackRestart();
@@ -134,10 +136,15 @@ class CMediaPlayer2 : public QObject {
 
     QString m_fileName;
     QString m_samiFileName;
-    double m_pendingSeek = -1;  // position put before the medium was loaded
+    quint64 m_captionGeneration = 0;  // counts caption file loads; only the latest one counts
+    double m_pendingSeek = -1;        // position put before the medium was loaded
     int m_loadsIssued = 0;
-    int m_startsSeen = 0;
-    qint64 m_entryId = -1;
+    // mpv names each loaded file by a playlist entry id; only events of the latest load count.
+    qint64 m_entryId = -1;        // entry of the latest load, once mpv has told it
+    qint64 m_startedId = -1;      // entry of the last file mpv started
+    qint64 m_loadedId = -1;       // entry of the last file mpv finished loading
+    int m_pendingEndReason = -1;  // an end seen before the latest load's entry id was known
+    qint64 m_pendingEndId = -1;
     bool m_fileLoaded = false;
     bool m_waitingForVideo = false;
     QTimer m_videoWait;

@@ -1,5 +1,7 @@
 #include "playback/MpvHandle.h"
 
+#include <cstring>
+
 #include <mpv/client.h>
 #include <mpv/render.h>
 
@@ -134,7 +136,7 @@ void CMpvHandle::GetAsync(const char* name, Format format, quint64 tag) {
     if (m_mpv) mpv_get_property_async(m_mpv, tag, name, ToMpv(format));
 }
 
-void CMpvHandle::Command(const QStringList& args) {
+void CMpvHandle::Command(const QStringList& args, quint64 tag) {
     if (!m_mpv) return;
     std::vector<QByteArray> utf8;
     utf8.reserve(static_cast<size_t>(args.size()));
@@ -142,7 +144,7 @@ void CMpvHandle::Command(const QStringList& args) {
     for (const QString& a : args) utf8.push_back(a.toUtf8());
     for (const QByteArray& a : utf8) argv.push_back(a.constData());
     argv.push_back(nullptr);
-    mpv_command_async(m_mpv, 0, argv.data());
+    mpv_command_async(m_mpv, tag, argv.data());
 }
 
 void CMpvHandle::SetProperty(const char* name, const QVariant& value) {
@@ -188,6 +190,21 @@ void CMpvHandle::DrainEvents() {
                 auto* p = static_cast<mpv_event_property*>(ev->data);
                 emit PropertyReply(ev->reply_userdata, QString::fromUtf8(p->name),
                                    ev->error < 0 ? QVariant() : FromData(p->format, p->data));
+                break;
+            }
+            case MPV_EVENT_COMMAND_REPLY: {
+                if (ev->reply_userdata == 0) break;
+                qint64 entryId = -1;
+                const auto* c = static_cast<mpv_event_command*>(ev->data);
+                if (ev->error >= 0 && c && c->result.format == MPV_FORMAT_NODE_MAP) {
+                    const mpv_node_list* map = c->result.u.list;
+                    for (int i = 0; map && i < map->num; ++i) {
+                        if (std::strcmp(map->keys[i], "playlist_entry_id") == 0 &&
+                            map->values[i].format == MPV_FORMAT_INT64)
+                            entryId = map->values[i].u.int64;
+                    }
+                }
+                emit CommandReply(ev->reply_userdata, ev->error, entryId);
                 break;
             }
             case MPV_EVENT_START_FILE: {

@@ -44,7 +44,8 @@ class CMpvHandle : public QObject {
     // order with the other events.
     void GetAsync(const char* name, Format format, quint64 tag);
 
-    void Command(const QStringList& args);
+    // A non-zero tag asks for CommandReply when mpv has run the command.
+    void Command(const QStringList& args, quint64 tag = 0);
     void SetProperty(const char* name, const QVariant& value);
 
     // Software rendering (the render API's "sw" backend). The context is created once; RenderSw
@@ -58,6 +59,8 @@ class CMpvHandle : public QObject {
   signals:
     void PropertyChanged(const QString& name, const QVariant& value);
     void PropertyReply(quint64 tag, const QString& name, const QVariant& value);
+    // error: 0 or a negative mpv error code; entryId: the playlist entry a loadfile added, or -1.
+    void CommandReply(quint64 tag, int error, qint64 entryId);
     void StartFile(qint64 entryId);
     void FileLoaded();
     // reason: mpv_end_file_reason; error: mpv error code (negative) for reason ERROR.

@@ -151,6 +151,24 @@ TEST_F(MediaPlayer2Test, BrokenAndMissingFilesRaiseError) {
     }
 }
 
+TEST_F(MediaPlayer2Test, LoadsInQuickSuccessionEndWithTheLastOne) {
+    // Loads that replace each other before they start: the last one opens, and a missing file
+    // among the earlier ones raises no error for the one that follows.
+    CMediaPlayer2 p;
+    Recorder rec(p);
+    for (int round = 0; round < 3; ++round) {
+        p.SetFileName(testenv::AudioClip());
+        p.SetFileName(testenv::DataDir() + "/no such file.mp4");
+        p.SetFileName(KoreanNamedClip());
+        ASSERT_TRUE(testenv::WaitUntil(
+            [&] { return p.GetOpenState() == 6 && p.GetPlayState() == 2; }, 10000))
+            << "round " << round;
+        EXPECT_EQ(p.GetFileName(), KoreanNamedClip());
+        EXPECT_EQ(p.GetImageSourceWidth(), 320);
+    }
+    EXPECT_EQ(rec.errors, 0);
+}
+
 TEST_F(MediaPlayer2Test, EndOfStreamOnceThenPlayRestartsFromZero) {
     CMediaPlayer2 p;
     Recorder rec(p);
