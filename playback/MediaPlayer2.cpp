@@ -303,6 +303,7 @@ void CMediaPlayer2::OnLoadReply(quint64 tag, int error, qint64 entryId) {
 
 void CMediaPlayer2::OnStartFile(qint64 entryId) {
     m_startedId = entryId;
+    if (m_entryId == kFollowNextEntry) m_entryId = entryId;
 }
 
 void CMediaPlayer2::OnFileLoaded() {
@@ -372,6 +373,11 @@ void CMediaPlayer2::OnEndFile(int reason, int /*error*/, qint64 entryId) {
         return;
     }
     if (entryId != m_entryId) return;
+    if (reason == 5 /* MPV_END_FILE_REASON_REDIRECT */) {
+        // A playlist file mpv expanded in place: its first entry is what plays.
+        m_entryId = kFollowNextEntry;
+        return;
+    }
     m_fileLoaded = false;
     m_waitingForVideo = false;
     m_videoWait.stop();

@@ -140,6 +140,7 @@ class CMediaPlayer2 : public QObject {
     double m_pendingSeek = -1;        // position put before the medium was loaded
     int m_loadsIssued = 0;
     // mpv names each loaded file by a playlist entry id; only events of the latest load count.
+    static constexpr qint64 kFollowNextEntry = -2;  // adopt the next entry mpv starts
     qint64 m_entryId = -1;        // entry of the latest load, once mpv has told it
     qint64 m_startedId = -1;      // entry of the last file mpv started
     qint64 m_loadedId = -1;       // entry of the last file mpv finished loading

@@ -167,6 +167,17 @@ TEST_F(MediaPlayer2Test, LoadsInQuickSuccessionEndWithTheLastOne) {
         EXPECT_EQ(p.GetImageSourceWidth(), 320);
     }
     EXPECT_EQ(rec.errors, 0);
+
+    // A playlist file handed to the control plays its first entry.
+    const QString list = testenv::DataDir() + "/one-entry.m3u";
+    QFile m3u(list);
+    ASSERT_TRUE(m3u.open(QIODevice::WriteOnly));
+    m3u.write(testenv::VideoClip().toUtf8() + "\n");
+    m3u.close();
+    p.SetFileName(list);
+    EXPECT_TRUE(
+        testenv::WaitUntil([&] { return p.GetOpenState() == 6 && p.GetPlayState() == 2; }, 10000));
+    EXPECT_EQ(p.GetImageSourceWidth(), 320);
 }
 
 TEST_F(MediaPlayer2Test, EndOfStreamOnceThenPlayRestartsFromZero) {
