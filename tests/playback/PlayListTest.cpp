@@ -190,7 +190,9 @@ TEST(PlayList, LoadM3uUnreadable) {
     const std::string locked = dir.Write("locked.m3u", "a\n");
     ::chmod(locked.c_str(), 0);
     // Root reads it anyway; everyone else gets the same answer as for a missing file.
-    if (!std::ifstream(locked).is_open()) EXPECT_EQ(list.LoadM3u(locked), -1);
+    if (!std::ifstream(locked).is_open()) {
+        EXPECT_EQ(list.LoadM3u(locked), -1);
+    }
 }
 
 TEST(PlayList, SizeBound) {
