@@ -66,6 +66,9 @@ bool CPlayerApp::InitInstance(const QStringList& arguments) {
     frame_ = std::make_unique<CMainFrame>();
     if (!frame_->CreateAndShow()) return false;
     CloseOnTerminationSignals();
+    // However the event loop ends (the session closing, say), the window closes in order first.
+    QObject::connect(qApp, &QCoreApplication::aboutToQuit, frame_.get(),
+                     [this] { frame_->close(); });
 
     // 6. The command-line medium.
     if (path) frame_->OpenMediaPath(frame_->ResolveShortcut(*path));
