@@ -172,25 +172,22 @@ void CMediaPlayer2::Play() {
         if (!m_autoRewind) return;
         SetCurrentPosition(0);
     }
-    m_stopped = false;
-    m_pause = false;
-    m_mpv->SetProperty("pause", false);
-    UpdatePlayState();
-    SyncCaptions(false);
+    SetTransport(false, false);
 }
 
 void CMediaPlayer2::Pause() {
-    m_stopped = false;
-    m_pause = true;
-    m_mpv->SetProperty("pause", true);
-    UpdatePlayState();
-    SyncCaptions(false);
+    SetTransport(true, false);
 }
 
+// Stop only pauses; the position stays where it is.
 void CMediaPlayer2::Stop() {
-    m_stopped = true;
-    m_pause = true;
-    m_mpv->SetProperty("pause", true);
+    SetTransport(true, true);
+}
+
+void CMediaPlayer2::SetTransport(bool paused, bool stopped) {
+    m_stopped = stopped;
+    m_pause = paused;
+    m_mpv->SetProperty("pause", paused);
     UpdatePlayState();
     SyncCaptions(false);
 }

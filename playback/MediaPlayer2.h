@@ -121,6 +121,7 @@ class CMediaPlayer2 : public QObject {
     void OnSpeed(const QVariant& v);
     void OnMute(const QVariant& v);
 
+    void SetTransport(bool paused, bool stopped);
     void RequestLoad(const QString& path);
     void SendSeek(double seconds, bool announce);
     void FinishOpen();

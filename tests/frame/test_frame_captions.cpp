@@ -14,22 +14,15 @@
 #include "captions/CaptionWnd.h"
 #include "frame/MainFrame.h"
 #include "playback/MediaPlayer2.h"
+#include "tests/support/FrameTest.h"
 #include "tests/support/TestEnv.h"
 
 namespace {
 
 using testenv::WaitUntil;
 
-class FrameCaptionTest : public ::testing::Test {
+class FrameCaptionTest : public FrameTest {
   protected:
-    void SetUp() override {
-        ASSERT_TRUE(dir_.isValid());
-        CProfile::Root(dir_.path() + "/settings.ini");
-    }
-    void Start() {
-        frame_ = std::make_unique<CMainFrame>();
-        ASSERT_TRUE(frame_->CreateAndShow());
-    }
     // A 640x480 clip of a flat grey picture with a caption shown from 0 to 1.5 s, then cleared.
     QString MovieWithCaptions(const QString& name) {
         const QString clip =
@@ -45,9 +38,6 @@ class FrameCaptionTest : public ::testing::Test {
             "<SYNC Start=1500><P Class=KRCC>&nbsp;\n</BODY></SAMI>\n");
         return movie;
     }
-
-    QTemporaryDir dir_;
-    std::unique_ptr<CMainFrame> frame_;
 };
 
 // Rows of the content area holding caption letters (yellow) and fringe (black) pixels.

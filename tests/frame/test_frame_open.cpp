@@ -16,6 +16,7 @@
 #include "controls/MyFlatButton.h"
 #include "frame/MainFrame.h"
 #include "playback/MediaPlayer2.h"
+#include "tests/support/FrameTest.h"
 #include "tests/support/TestEnv.h"
 
 namespace {
@@ -28,19 +29,13 @@ const char kSmi[] =
     "<SYNC Start=1500><P Class=KRCC>&nbsp;\n"
     "</BODY></SAMI>\n";
 
-class FrameOpenTest : public ::testing::Test {
+class FrameOpenTest : public FrameTest {
   protected:
     void SetUp() override {
-        ASSERT_TRUE(dir_.isValid());
-        CProfile::Root(dir_.path() + "/settings.ini");
+        FrameTest::SetUp();
         clip_ = testenv::VideoClip();
         ASSERT_FALSE(clip_.isEmpty());
-        frame_ = std::make_unique<CMainFrame>();
-        ASSERT_TRUE(frame_->CreateAndShow());
-    }
-    void TearDown() override {
-        frame_->close();
-        frame_.reset();
+        Start();
     }
 
     // A copy of the test clip at dir_/relative, with the folders it needs.
@@ -63,9 +58,7 @@ class FrameOpenTest : public ::testing::Test {
     }
     CMediaPlayer2* Player() { return frame_->Player(); }
 
-    QTemporaryDir dir_;
     QString clip_;
-    std::unique_ptr<CMainFrame> frame_;
 };
 
 TEST_F(FrameOpenTest, CaptionsBesideTheMovieOrInTheDefaultFolder) {

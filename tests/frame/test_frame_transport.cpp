@@ -15,31 +15,21 @@
 #include "controls/SeekSlider.h"
 #include "frame/MainFrame.h"
 #include "playback/MediaPlayer2.h"
+#include "tests/support/FrameTest.h"
 #include "tests/support/TestEnv.h"
 
 namespace {
 
 using testenv::WaitUntil;
 
-class FrameTransportTest : public ::testing::Test {
+class FrameTransportTest : public FrameTest {
   protected:
-    void SetUp() override {
-        ASSERT_TRUE(dir_.isValid());
-        CProfile::Root(dir_.path() + "/settings.ini");
-    }
-    void Start() {
-        frame_ = std::make_unique<CMainFrame>();
-        ASSERT_TRUE(frame_->CreateAndShow());
-    }
     void OpenClip() {
         frame_->OpenMediaPath(testenv::VideoClip());
         ASSERT_TRUE(WaitUntil([&] { return frame_->PlayState() == 2; }, 8000));
     }
     CMyFlatButton* Button(int id) { return frame_->ControlBar()->Button(id); }
     bool Latched(int id) { return Button(id)->IsLatched(); }
-
-    QTemporaryDir dir_;
-    std::unique_ptr<CMainFrame> frame_;
 };
 
 TEST_F(FrameTransportTest, ButtonsLatchWithThePlayStateAndCommandsCheckIt) {
@@ -124,7 +114,7 @@ TEST_F(FrameTransportTest, VolumeStepsMuteAndSeeks) {
     frame_->OnCommand(32806);  // 5 s back from under 5 s goes to 0
     ASSERT_TRUE(WaitUntil([&] { return frame_->Player()->GetCurrentPosition() < 0.5; }));
     frame_->close();
-    CProfile::Root(dir_.path() + "/settings.ini");
+    CProfile::Root(SettingsPath());
     EXPECT_EQ(CProfile::Get(profile::kVolumeStep), 5);
 }
 
