@@ -64,7 +64,7 @@ class Server {
                                          "--width=1280", "--height=1024", "--no-config",
                                          "--idle-time=0", "--socket=velmora-e2e", "--debug"});
             if (!Up(w, m_env.value("XDG_RUNTIME_DIR") + "/velmora-e2e"))
-                return "weston did not start: " + w->readAll();
+                return "weston did not start: " + w->errorString() + "\n" + w->readAll();
             m_env.insert("WAYLAND_DISPLAY", "velmora-e2e");
             return {};
         }
@@ -72,6 +72,7 @@ class Server {
             if (QFile::exists(QString("/tmp/.X%1-lock").arg(n))) continue;
             QProcess* x = Run("Xvfb", {QString(":%1").arg(n), "-screen", "0", "1280x1024x24",
                                        "-nolisten", "tcp"});
+            if (!x->waitForStarted(20000)) return "Xvfb: " + x->errorString();
             if (!Up(x, QString("/tmp/.X11-unix/X%1").arg(n))) continue;  // taken meanwhile
             m_env.insert("DISPLAY", QString(":%1").arg(n));
             QProcess* wm = Run("openbox", {"--sm-disable"});
