@@ -69,11 +69,12 @@ class Server {
             return {};
         }
         for (int n = 240; n < 300; ++n) {
-            if (QFile::exists(QString("/tmp/.X%1-lock").arg(n))) continue;
+            const QString socket = QString("/tmp/.X11-unix/X%1").arg(n);
+            if (QFile::exists(QString("/tmp/.X%1-lock").arg(n)) || QFile::exists(socket)) continue;
             QProcess* x = Run("Xvfb", {QString(":%1").arg(n), "-screen", "0", "1280x1024x24",
                                        "-nolisten", "tcp"});
             if (!x->waitForStarted(20000)) return "Xvfb: " + x->errorString();
-            if (!Up(x, QString("/tmp/.X11-unix/X%1").arg(n))) continue;  // taken meanwhile
+            if (!Up(x, socket)) continue;  // taken meanwhile
             m_env.insert("DISPLAY", QString(":%1").arg(n));
             QProcess* wm = Run("openbox", {"--sm-disable"});
             // The window manager runs once the root window names it.
