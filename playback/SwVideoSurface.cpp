@@ -9,6 +9,19 @@ namespace {
 // Frames are rendered at most at this size; a larger widget scales the picture up when painting,
 // so a window placed at an absurd size cannot make the buffer huge.
 constexpr int kMaxRenderSide = 4096;
+
+// mpv leaves the fourth byte of each "bgr0" pixel undefined (in practice 0), while Format_RGB32
+// promises 0xff there: QPainter copies it as it stands when the target has an alpha channel. A
+// 24-bit X11 window ignores that byte, but a Wayland window's buffer is ARGB32 premultiplied, so
+// a picture left with alpha 0 would reach the compositor fully transparent.
+void MakeOpaque(QImage& image) {
+    uchar* row = image.bits();
+    const int width = image.width();
+    for (int y = 0; y < image.height(); ++y, row += image.bytesPerLine()) {
+        auto* pixel = reinterpret_cast<quint32*>(row);
+        for (int x = 0; x < width; ++x) pixel[x] |= 0xff000000u;
+    }
+}
 }  // namespace
 
 IVideoSurface* CreateVideoSurface(CMpvHandle* handle, QWidget* parent) {
@@ -69,6 +82,7 @@ void CSwVideoSurface::Render() {
     if (!m_handle->RenderSw(size.width(), size.height(), size_t(m_image.bytesPerLine()),
                             m_image.bits()))
         return;
+    MakeOpaque(m_image);
     m_hasFrame = true;
     ++m_frames;
     update();

@@ -1,6 +1,7 @@
 #pragma once
 // Software video surface: libmpv's "sw" render API draws each frame into a 64-byte aligned
-// bgr0 buffer wrapped by a QImage (Format_RGB32), which paintEvent draws with QPainter.
+// bgr0 buffer wrapped by a QImage (Format_RGB32, its padding byte set to 0xff after each frame),
+// which paintEvent draws with QPainter.
 //
 // A frame is rendered on the GUI thread when the handle reports that mpv has a new one, whether
 // or not the widget is visible (mpv paces playback on the frames being taken); painting happens

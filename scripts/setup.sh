@@ -12,12 +12,12 @@ build=${VELMORA_BUILD_DIR:-build}
 packages=(
     cmake g++ make pkg-config
     qt6-base-dev qt6-base-dev-tools libgl-dev
-    libmpv-dev ffmpeg
+    libmpv-dev ffmpeg qt6-wayland
     fonts-nanum fonts-baekmuk
 )
 if [ "$mode" = test ]; then
     packages+=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth x11-utils xdotool
-               imagemagick mpv clang libclang-rt-14-dev)
+               imagemagick mpv clang libclang-rt-14-dev openbox weston)
 fi
 
 missing=()

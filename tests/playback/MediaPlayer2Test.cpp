@@ -321,7 +321,11 @@ TEST_F(MediaPlayer2Test, MediaWindowShowsThePicture) {
     ASSERT_TRUE(testenv::WaitUntil([&] { return w->Surface()->FramesRendered() > 3; }));
     testenv::Spin(300);
 
-    const QImage shot = top.grab().toImage();
+    // Drawn into a buffer with an alpha channel, as a Wayland window's is: the picture must be
+    // opaque there too.
+    QImage shot(top.size(), QImage::Format_ARGB32_Premultiplied);
+    shot.fill(Qt::transparent);
+    top.render(&shot);
     shot.save(testenv::DataDir() + "/media-window.png");
     // testsrc: vertical bars 40 of 320 px wide; magenta, blue, yellow and green in the middle.
     struct Bar {
@@ -335,6 +339,7 @@ TEST_F(MediaPlayer2Test, MediaWindowShowsThePicture) {
         EXPECT_NEAR(qRed(c), qRed(b.colour), 40) << b.column;
         EXPECT_NEAR(qGreen(c), qGreen(b.colour), 40) << b.column;
         EXPECT_NEAR(qBlue(c), qBlue(b.colour), 40) << b.column;
+        EXPECT_EQ(qAlpha(c), 255) << b.column;
     }
 }
 
