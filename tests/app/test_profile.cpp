@@ -5,6 +5,8 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <climits>
+#include <tuple>
 
 #include "app/Profile.h"
 #include "frame/MainFrame.h"
@@ -119,25 +121,31 @@ TEST_F(ProfileTest, AnEmptyStoreGivesTheFrameItsDefaults) {
     EXPECT_FALSE(CProfile::Get(profile::kInstance).isEmpty());
 }
 
-TEST_F(ProfileTest, TheVolumeStepIsClampedAndSettingsSurviveARestart) {
-    for (const auto& [stored, loaded] : {std::pair{15, 10}, {-3, 0}, {4, 4}}) {
+// Volume steps are clamped; window positions too far out to be screen pixels read as 0, so the
+// saved right edge (left + width) cannot wrap.
+TEST_F(ProfileTest, LoadedValuesAreBoundedAndSettingsSurviveARestart) {
+    for (const auto& [volume, volumeLoaded, left, leftLoaded] :
+         {std::tuple{15, 10, INT_MAX - 10, 0}, {-3, 0, INT_MIN, 0}, {4, 4, 200, 200}}) {
         Root();
-        CProfile::Write(profile::kVolumeStep, stored);
+        CProfile::Write(profile::kVolumeStep, volume);
+        CProfile::Write(profile::kLeft, left);
+        CProfile::Write(profile::kTop, left);
         CProfile::Write(profile::kRight, 5000);  // never read: the width is 368 at start
         CProfile::Write(profile::kSizeRatio, 25);
         CProfile::Write(profile::kFontName, "바탕체");
         {
             CMainFrame frame;
             ASSERT_TRUE(frame.CreateAndShow());
-            EXPECT_EQ(frame.CurrentSettings().volumeStep, loaded);
+            EXPECT_EQ(frame.CurrentSettings().volumeStep, volumeLoaded);
             EXPECT_EQ(frame.width(), 368);
             frame.close();  // saves
         }
         CProfile::Root(path_);
-        EXPECT_EQ(CProfile::Get(profile::kVolumeStep), loaded);
+        EXPECT_EQ(CProfile::Get(profile::kVolumeStep), volumeLoaded);
         EXPECT_EQ(CProfile::Get(profile::kSizeRatio), 25);
         EXPECT_EQ(CProfile::Get(profile::kFontName), "바탕체");
-        EXPECT_EQ(CProfile::Get(profile::kRight), 368);
+        EXPECT_EQ(CProfile::GetInt("설정", "left", -1), leftLoaded);
+        EXPECT_EQ(CProfile::GetInt("설정", "right", -1), leftLoaded + 368);
         QFile::remove(path_);
     }
 }
