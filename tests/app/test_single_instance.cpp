@@ -3,13 +3,20 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QMessageBox>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <memory>
 
+#include "app/PlayerApp.h"
 #include "app/Profile.h"
 #include "app/SingleInstance.h"
 #include "frame/MainFrame.h"
@@ -43,11 +50,13 @@ class InstanceTest : public ::testing::Test {
         }
         qputenv("XDG_CONFIG_HOME", savedConfig_);
         qputenv("XDG_RUNTIME_DIR", savedRuntime_);
+        CProfile::SetWriteFailureHandler({});
     }
 
-    QProcess* Start(const QStringList& args = {}) {
+    QProcess* Start(const QStringList& args = {}, const QString& folder = {}) {
         auto p = std::make_unique<QProcess>();
         p->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        if (!folder.isEmpty()) p->setWorkingDirectory(folder);
         p->start(VELMORA_BINARY, args);
         EXPECT_TRUE(p->waitForStarted(5000));
         processes_.push_back(std::move(p));
@@ -83,12 +92,22 @@ TEST_F(InstanceTest, ASecondStartHandsItsPathToTheRunningWindowExactlyOnce) {
     EXPECT_EQ(opened.at(0).at(0).toString(), odd);
     EXPECT_EQ(CProfile::Get(profile::kHandOverFile), odd);
 
+    // A relative path means the file in the folder the second start was made from.
+    const QString elsewhere = home_.path() + "/다른 폴더";
+    QDir().mkpath(elsewhere);
+    QProcess* relative = Start({"x.mp4"}, elsewhere);
+    ASSERT_TRUE(WaitUntil([&] { return opened.count() == 2; }, 10000));
+    EXPECT_EQ(opened.at(1).at(0).toString(), elsewhere + "/x.mp4");
+    ASSERT_TRUE(WaitUntil([&] { return Finished(relative); }, 10000));
+    CProfile::Refresh();
+    EXPECT_EQ(CProfile::Get(profile::kHandOverFile), elsewhere + "/x.mp4");
+
     // Without a file: the mailbox is emptied and nothing is opened.
     QProcess* third = Start();
     ASSERT_TRUE(WaitUntil([&] { return Finished(third); }, 10000));
     EXPECT_EQ(third->exitCode(), 0);
     testenv::Spin(300);
-    EXPECT_EQ(opened.count(), 1);
+    EXPECT_EQ(opened.count(), 2);
     CProfile::Refresh();
     EXPECT_EQ(CProfile::Get(profile::kHandOverFile, "unset"), "");
 }
@@ -108,12 +127,18 @@ TEST_F(InstanceTest, TwoStartsAtOnceLeaveExactlyOnePlayer) {
 TEST_F(InstanceTest, TheNextStartAfterAKilledPlayerRunsAndTerminationSavesSettings) {
     QProcess* first = Start();
     ASSERT_TRUE(WaitUntil([&] { return Published().endsWith(PidOf(first)); }, 10000));
+    const QString leftBehind = InstanceSocketPath(first->processId());
     ::kill(pid_t(first->processId()), SIGKILL);
     ASSERT_TRUE(WaitUntil([&] { return Finished(first); }));
+    ASSERT_TRUE(QFile::exists(leftBehind));
+    QLocalServer live;  // someone else's socket that is in use
+    ASSERT_TRUE(live.listen(InstanceSocketPath(QCoreApplication::applicationPid())));
 
     QProcess* next = Start({"film.mp4"});
     ASSERT_TRUE(WaitUntil([&] { return Published().endsWith(PidOf(next)); }, 10000));
     EXPECT_FALSE(Finished(next));
+    EXPECT_FALSE(QFile::exists(leftBehind));
+    EXPECT_TRUE(QFile::exists(live.fullServerName()));
     EXPECT_EQ(CProfile::Get(profile::kFramed, -1), -1);  // nothing saved yet
 
     // SIGTERM closes the window the orderly way: settings are written and the exit is clean.
@@ -150,6 +175,84 @@ TEST_F(InstanceTest, ADamagedSettingsFileNeitherStopsThePlayerNorGetsLost) {
     CProfile::Root();
     EXPECT_TRUE(CProfile::KeptAsidePath().isEmpty());
     EXPECT_EQ(CProfile::Get(profile::kSizeRatio), 36);
+}
+
+// A player that is closing holds the lock but drops every hand-over unanswered. A start then
+// neither counts its file as handed over nor runs beside it: it waits for the lock and runs as the
+// player itself, with its own file.
+TEST_F(InstanceTest, AStartFacingAClosingPlayerWaitsForTheLockAndOpensItsOwnFile) {
+    const QString folder = home_.path() + "/폴더";
+    QDir().mkpath(folder);
+    ASSERT_TRUE(QFile::copy(testenv::VideoClip(), folder + "/x.mp4"));
+    auto closing = std::make_unique<CInstanceLock>();
+    ASSERT_TRUE(closing->TryAcquire());
+    auto dropping = std::make_unique<QLocalServer>();
+    ASSERT_TRUE(dropping->listen(InstanceSocketPath(QCoreApplication::applicationPid())));
+    int dropped = 0;
+    QObject::connect(dropping.get(), &QLocalServer::newConnection, [&] {
+        while (QLocalSocket* s = dropping->nextPendingConnection()) {
+            ++dropped;
+            delete s;
+        }
+    });
+    QProcess* p = Start({"x.mp4"}, folder);
+    ASSERT_TRUE(WaitUntil([&] { return dropped >= 3; }, 10000));
+    EXPECT_FALSE(Finished(p));
+    dropping.reset();
+    closing.reset();
+
+    ASSERT_TRUE(WaitUntil([&] { return Published().endsWith(PidOf(p)); }, 15000));
+    EXPECT_FALSE(CInstanceLock().TryAcquire());
+    EXPECT_TRUE(WaitUntil([] {
+        CProfile::Refresh();
+        return !CProfile::Get(profile::kLastFolder).isEmpty();
+    }));
+    EXPECT_EQ(CProfile::Get(profile::kLastFolder), folder);
+}
+
+// Settings that cannot be written: the hand-over still arrives, and the user hears of it once.
+TEST_F(InstanceTest, UnwritableSettingsKeepTheSingleInstanceAndAreReportedOnce) {
+    QFile blocker(home_.path() + "/config/Velmora");  // a file where the folder should be
+    QDir(blocker.fileName()).removeRecursively();
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    CProfile::Root();
+    CPlayerApp::ReportSettingsWriteFailures();
+    const auto boxes = [] {
+        QList<QMessageBox*> found;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) found << box;
+        return found;
+    };
+    CInstanceLock lock;
+    ASSERT_TRUE(lock.TryAcquire());
+    auto frame = std::make_unique<CMainFrame>();
+    ASSERT_TRUE(frame->CreateAndShow());
+    QSignalSpy opened(frame.get(), &CMainFrame::mediaPathOpened);
+
+    const QString film = home_.path() + "/film.mp4";
+    QProcess* second = Start({film});
+    ASSERT_TRUE(WaitUntil([&] { return Finished(second); }, 10000));
+    ASSERT_TRUE(WaitUntil([&] { return opened.count() == 1; }));
+    EXPECT_EQ(opened.at(0).at(0).toString(), film);
+
+    frame->close();  // saving fails again, without a second report
+    frame.reset();
+    const QList<QMessageBox*> shown = boxes();
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_TRUE(shown.first()->text().contains(CProfile::FilePath()));
+    ASSERT_EQ(shown.first()->buttons().size(), 1);
+    EXPECT_EQ(shown.first()->buttons().first()->text(), "확인");
+    EXPECT_FALSE(shown.first()->isModal());
+    delete shown.first();
+}
+
+TEST(PathFromArguments, LocalPathsBecomeAbsoluteAndAddressesStay) {
+    const QString here = QDir::currentPath();
+    for (const auto& [arg, path] : {std::pair<QString, QString>{"x.mp4", here + "/x.mp4"},
+                                    {"file:///tmp/a%20b.mp4", "/tmp/a b.mp4"},
+                                    {"mms://host/stream", "mms://host/stream"},
+                                    {"http://host/a.asf", "http://host/a.asf"}})
+        EXPECT_EQ(CPlayerApp::PathFromArguments({arg}), std::optional(path)) << arg.toStdString();
 }
 
 }  // namespace
