@@ -4,8 +4,12 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QFileInfo>
+#include <QMessageBox>
+#include <QRegularExpression>
 #include <QSocketNotifier>
+#include <QThread>
 #include <QUrl>
 #include <csignal>
 
@@ -17,6 +21,21 @@
 namespace {
 
 int g_signalPipe[2] = {-1, -1};
+
+// How long a start waits for a running player that holds the lock to answer or to end.
+constexpr int kInstancePatienceMs = 15000;
+
+void ShowMessage(QMessageBox::Icon icon, const QString& text, bool wait) {
+    auto* box = new QMessageBox(icon, "Velmora", text, QMessageBox::NoButton);
+    box->addButton("확인", QMessageBox::AcceptRole);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    if (wait) {
+        box->exec();
+        return;
+    }
+    box->setModal(false);
+    box->show();
+}
 
 void OnTerminationSignal(int) {
     const char byte = 1;
@@ -46,7 +65,34 @@ std::optional<QString> CPlayerApp::PathFromArguments(const QStringList& argument
         const QUrl url(path);
         if (url.isLocalFile()) path = url.toLocalFile();
     }
-    return path;
+    static const QRegularExpression address("^[A-Za-z][A-Za-z0-9+.-]+:");
+    if (path.isEmpty() || (address.match(path).hasMatch() && !QFileInfo::exists(path))) return path;
+    return QFileInfo(path).absoluteFilePath();
+}
+
+void CPlayerApp::ReportSettingsWriteFailures() {
+    CProfile::SetWriteFailureHandler([](const QString& file) {
+        ShowMessage(QMessageBox::Warning, "설정 파일에 저장할 수 없습니다: " + file, false);
+    });
+}
+
+// Only the holder of the lock runs as the player. Without the lock, the path goes to the running
+// player; when that one does not answer (it is starting, or closing and about to free the lock),
+// both are tried again until one works.
+bool CPlayerApp::BecomeInstanceOrHandOver(const std::optional<QString>& path) {
+    lock_ = std::make_unique<CInstanceLock>();
+    const QDeadlineTimer deadline(kInstancePatienceMs);
+    while (!lock_->TryAcquire()) {
+        if (HandOverToRunningInstance(path)) return false;
+        if (deadline.hasExpired()) {
+            ShowMessage(QMessageBox::Warning, "실행 중인 Velmora가 응답하지 않습니다.", true);
+            exitCode_ = 1;
+            return false;
+        }
+        QThread::msleep(50);
+    }
+    RemoveStaleInstanceSockets();
+    return true;
 }
 
 bool CPlayerApp::InitInstance(const QStringList& arguments) {
@@ -57,14 +103,17 @@ bool CPlayerApp::InitInstance(const QStringList& arguments) {
     CProfile::Root();
 
     // 3. One player per user: a second start hands its path over and ends.
-    lock_ = std::make_unique<CInstanceLock>();
-    if (!lock_->TryAcquire() && HandOverToRunningInstance(path)) return false;
+    if (!BecomeInstanceOrHandOver(path)) return false;
+    ReportSettingsWriteFailures();
 
     // 4-5. The main window. A termination signal that arrives while it is being made closes it
     // as soon as it exists.
     CatchTerminationSignals();
     frame_ = std::make_unique<CMainFrame>();
-    if (!frame_->CreateAndShow()) return false;
+    if (!frame_->CreateAndShow()) {
+        exitCode_ = 1;
+        return false;
+    }
     CloseOnTerminationSignals();
     // However the event loop ends (the session closing, say), the window closes in order first.
     QObject::connect(qApp, &QCoreApplication::aboutToQuit, frame_.get(),

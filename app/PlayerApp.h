@@ -20,16 +20,27 @@ class CPlayerApp {
     bool InitInstance(const QStringList& arguments);
 
     CMainFrame* MainFrame() const { return frame_.get(); }
+    // The process's exit status when InitInstance returned false.
+    int ExitCode() const { return exitCode_; }
 
     // The media path named by the command line (program name excluded), or nothing. A file:// URL
-    // (as desktop launchers pass it) becomes its local path.
+    // (as desktop launchers pass it) becomes its local path; a local path is made absolute against
+    // the working folder, since the running player that may receive it has its own. Network
+    // addresses ("mms:", "http:" ...) stay as they are.
     static std::optional<QString> PathFromArguments(const QStringList& arguments);
+
+    // From now on a settings file that cannot be written is reported to the user, once, in a
+    // message box that does not wait for an answer.
+    static void ReportSettingsWriteFailures();
 
   private:
     void CatchTerminationSignals();
     void CloseOnTerminationSignals();
 
+    bool BecomeInstanceOrHandOver(const std::optional<QString>& path);
+
     std::unique_ptr<CInstanceLock> lock_;
+    int exitCode_ = 0;
     std::unique_ptr<CMainFrame> frame_;
     QSocketNotifier* signalNotifier_ = nullptr;
 };

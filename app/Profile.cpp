@@ -51,6 +51,8 @@ struct State {
     QString path;
     QString keptAside;
     int batchDepth = 0;
+    bool failureReported = false;
+    std::function<void(const QString&)> onWriteFailure;
 };
 
 State& state() {
@@ -118,6 +120,7 @@ void CProfile::Root(const QString& filePath) {
     s.path = filePath.isEmpty() ? DefaultPath() : filePath;
     QDir().mkpath(QFileInfo(s.path).absolutePath());
     s.keptAside = KeepAsideIfDamaged(s.path);
+    s.failureReported = false;
     s.settings = std::make_unique<QSettings>(s.path, IniFormat());
     s.settings->setAtomicSyncRequired(true);
     if (!s.keptAside.isEmpty()) {
@@ -150,6 +153,22 @@ void CProfile::Refresh() {
     Store()->sync();
 }
 
+void CProfile::SetWriteFailureHandler(std::function<void(const QString& path)> handler) {
+    state().onWriteFailure = std::move(handler);
+}
+
+bool CProfile::Synced() {
+    QSettings* store = Store();
+    store->sync();
+    if (store->status() == QSettings::NoError) return true;
+    State& s = state();
+    if (!s.failureReported && s.onWriteFailure) {
+        s.failureReported = true;
+        s.onWriteFailure(s.path);
+    }
+    return false;
+}
+
 int CProfile::GetInt(const QString& section, const QString& key, int def) {
     const QVariant v = Store()->value(section + '/' + key);
     int value;
@@ -170,8 +189,7 @@ bool CProfile::WriteString(const QString& section, const QString& key, const QSt
     QSettings* store = Store();
     store->setValue(section + '/' + key, value);
     // Other processes read some values at once, and a crash keeps what was written.
-    if (state().batchDepth == 0) store->sync();
-    return store->status() == QSettings::NoError;
+    return state().batchDepth > 0 || Synced();
 }
 
 int CProfile::Get(const profile::IntKey& key) {
@@ -204,5 +222,5 @@ CProfile::Batch::Batch() {
 }
 
 CProfile::Batch::~Batch() {
-    if (--state().batchDepth == 0) Store()->sync();
+    if (--state().batchDepth == 0) Synced();
 }

@@ -7,6 +7,7 @@
 // the usable entries of a readable file are still used.
 
 #include <QString>
+#include <functional>
 #include <memory>
 
 #include "app/ProfileKeys.h"
@@ -24,6 +25,9 @@ class CProfile {
     static QString KeptAsidePath();
     // Re-reads values another process may have written since.
     static void Refresh();
+    // Called once per rooting, with the file's path, when a write cannot reach the file (the
+    // values stay in memory for this process). Nothing is called when no handler is set.
+    static void SetWriteFailureHandler(std::function<void(const QString& path)> handler);
 
     // The store's four operations. Absent values give `def`; writes report success.
     static int GetInt(const QString& section, const QString& key, int def);
@@ -50,6 +54,7 @@ class CProfile {
 
   private:
     static QSettings* Store();
+    static bool Synced();
 };
 
 // The store operations under the names the rest of the program uses.

@@ -38,8 +38,10 @@ inline constexpr IntKey kFramed{"설정", "창틀", 1};
 inline constexpr IntKey kControls{"설정", "툴바", 1};
 inline constexpr IntKey kVolumeStep{"설정", "볼륨", 1};  // clamped to 0..10 by its user
 inline constexpr IntKey kFullScreen{"설정", "전체화면", 0};
-inline constexpr IntKey kLeft{"설정", "left", 0};
-inline constexpr IntKey kTop{"설정", "top", 0};
+// Screen coordinates: the bound keeps left + width and top + height far from overflowing.
+inline constexpr int kMaxCoordinate = 1'000'000;
+inline constexpr IntKey kLeft{"설정", "left", 0, -kMaxCoordinate, kMaxCoordinate};
+inline constexpr IntKey kTop{"설정", "top", 0, -kMaxCoordinate, kMaxCoordinate};
 inline constexpr IntKey kRight{"설정", "right", 0};  // written for reference, never read
 
 // Single instance hand-over and first run.

