@@ -5,9 +5,7 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QStringList>
 
-#include "captions/CaptionWnd.h"
 #include "frame/MainFrame.h"
 #include "playback/MediaPlayer2.h"
 #include "playback/MediaWindow.h"
