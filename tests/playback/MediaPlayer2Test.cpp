@@ -112,13 +112,12 @@ class MediaPlayer2Test : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(MediaPlayer2Test, VideoAudioAndKoreanNamesOpenAndPlay) {
+// (A Korean file name opens in LoadsInQuickSuccessionEndWithTheLastOne.)
+TEST_F(MediaPlayer2Test, VideoAndAudioOpenAndPlay) {
     struct Row {
         QString path;
         long width, height;
-    } rows[] = {{testenv::VideoClip(), 320, 240},
-                {KoreanNamedClip(), 320, 240},
-                {testenv::AudioClip(), 0, 0}};
+    } rows[] = {{testenv::VideoClip(), 320, 240}, {testenv::AudioClip(), 0, 0}};
     for (const Row& r : rows) {
         SCOPED_TRACE(r.path.toStdString());
         CMediaPlayer2 p;
