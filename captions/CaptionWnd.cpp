@@ -61,14 +61,14 @@ CCaptionWnd::CCaptionWnd(QWidget* parent) : QWidget(parent) {
 
 void CCaptionWnd::SetStyle(const CaptionStyle& style) {
     m_style = style;
-    m_letters = {};
+    BuildLetters();
     update();
 }
 
 void CCaptionWnd::SetColours(uint32_t textColour, uint32_t outlineColour) {
     m_style.textColour = textColour;
     m_style.outlineColour = outlineColour;
-    m_letters = {};
+    BuildLetters();
     update();
 }
 
@@ -106,6 +106,7 @@ QRegion CCaptionWnd::HiddenShape() const {
 void CCaptionWnd::HideCaption() {
     m_layout = {};
     m_shape = {};
+    m_coverage = {};
     m_letters = {};
     setMask(HiddenShape());
 }
@@ -138,7 +139,9 @@ bool CCaptionWnd::LayoutCaption(std::string_view captionText, std::span<const in
     shape.translate(0, layout.offsetY);
     m_shape = std::move(shape);
     m_layout = std::move(layout);
-    m_letters = {};
+    m_coverage = m_mask.Coverage().copy();
+    m_coverageOrigin = m_mask.CoverageOrigin();
+    BuildLetters();
     setMask(m_shape);
     update();
     return true;
@@ -146,7 +149,11 @@ bool CCaptionWnd::LayoutCaption(std::string_view captionText, std::span<const in
 
 void CCaptionWnd::BuildLetters() {
     // Letters in the text colour with the coverage as alpha, premultiplied.
-    const QImage coverage = m_mask.Coverage();
+    const QImage& coverage = m_coverage;
+    if (coverage.isNull()) {
+        m_letters = {};
+        return;
+    }
     m_letters = QImage(coverage.size(), QImage::Format_ARGB32_Premultiplied);
     const QColor c = ColourFromBgr(m_style.textColour);
     const uint32_t r = uint32_t(c.red()), g = uint32_t(c.green()), b = uint32_t(c.blue());
@@ -164,9 +171,8 @@ void CCaptionWnd::BuildLetters() {
 
 void CCaptionWnd::paintEvent(QPaintEvent* event) {
     if (m_layout.Empty()) return;
-    if (m_letters.isNull()) BuildLetters();
     QPainter p(this);
     // Every pixel of the shape shows the outline colour, the letters cover it in the text colour.
     p.fillRect(event->rect(), ColourFromBgr(m_style.outlineColour));
-    p.drawImage(m_mask.CoverageOrigin() + QPoint(0, m_layout.offsetY), m_letters);
+    p.drawImage(m_coverageOrigin + QPoint(0, m_layout.offsetY), m_letters);
 }

@@ -100,6 +100,10 @@ class CCaptionWnd : public QWidget {
     int m_pictureHeight = 0;
     caption_layout::Layout m_layout;
     CCaptionMask m_mask;
+    // The caption on screen: its shape, the coverage of its letters (a copy taken together with
+    // the shape, so both always belong to the same caption) and the letters in the text colour.
     QRegion m_shape;
-    QImage m_letters;  // letters in the text colour, made on the first paint after a change
+    QImage m_coverage;
+    QPoint m_coverageOrigin;
+    QImage m_letters;
 };

@@ -92,6 +92,10 @@ void CMainFrame::ConnectParts() {
     connect(p, &CMediaPlayer2::ScriptCommand, this, &CMainFrame::OnScriptCommand);
     connect(p, &CMediaPlayer2::Error, this, &CMainFrame::OnMediaError);
     connect(p, &CMediaPlayer2::EndOfStream, this, &CMainFrame::OnEndOfStream);
+    // A picture size that comes late or changes while playing sizes the window as on open.
+    connect(p, &CMediaPlayer2::ImageSizeChange, this, [this] {
+        if (openState_ == 6) OnOpenStateChange(6, 6);
+    });
 
     CControlDlg* bar = controlBar_;
     bar->SetPlayStateReader([this] { return int(playState_); });

@@ -26,6 +26,12 @@ quint64 ReplyTag(int load, ReplyKind kind) {
 // anyway (a decoder that never delivers a frame must not keep the medium in the opening state).
 constexpr int kVideoSizeWaitMs = 3000;
 
+// Seek commands carry this bit in their reply tag (loads carry their plain number).
+constexpr quint64 kSeekTag = quint64(1) << 62;
+// A seek whose playback restart has not come by then is given up: the position, the seek bar and
+// the captions follow playback again.
+constexpr int kSeekGiveUpMs = 5000;
+
 }  // namespace
 
 // The one table from mpv property names to the control's values and events.
@@ -44,6 +50,7 @@ const CMediaPlayer2::ObservedProperty CMediaPlayer2::kObserved[] = {
     {"eof-reached", CMpvHandle::Format::Flag, &CMediaPlayer2::OnEofReached},
     {"speed", CMpvHandle::Format::Double, &CMediaPlayer2::OnSpeed},
     {"mute", CMpvHandle::Format::Flag, &CMediaPlayer2::OnMute},
+    {"core-idle", CMpvHandle::Format::Flag, &CMediaPlayer2::OnCoreIdle},
 };
 
 QString CMediaPlayer2::DefaultAudioOutput() {
@@ -78,7 +85,7 @@ CMediaPlayer2::CMediaPlayer2(QWidget* mediaWindowParent, QObject* parent) : QObj
     for (const ObservedProperty& p : kObserved) m_mpv->Observe(p.name, p.format);
     connect(m_mpv, &CMpvHandle::PropertyChanged, this, &CMediaPlayer2::OnPropertyChanged);
     connect(m_mpv, &CMpvHandle::PropertyReply, this, &CMediaPlayer2::OnPropertyReply);
-    connect(m_mpv, &CMpvHandle::CommandReply, this, &CMediaPlayer2::OnLoadReply);
+    connect(m_mpv, &CMpvHandle::CommandReply, this, &CMediaPlayer2::OnCommandReply);
     connect(m_mpv, &CMpvHandle::StartFile, this, &CMediaPlayer2::OnStartFile);
     connect(m_mpv, &CMpvHandle::FileLoaded, this, &CMediaPlayer2::OnFileLoaded);
     connect(m_mpv, &CMpvHandle::EndFile, this, &CMediaPlayer2::OnEndFile);
@@ -86,6 +93,11 @@ CMediaPlayer2::CMediaPlayer2(QWidget* mediaWindowParent, QObject* parent) : QObj
 
     m_videoWait.setSingleShot(true);
     connect(&m_videoWait, &QTimer::timeout, this, &CMediaPlayer2::FinishOpen);
+    m_seekWatchdog.setSingleShot(true);
+    connect(&m_seekWatchdog, &QTimer::timeout, this, &CMediaPlayer2::AbandonSeek);
+    m_sizeReport.setSingleShot(true);
+    m_sizeReport.setInterval(0);
+    connect(&m_sizeReport, &QTimer::timeout, this, &CMediaPlayer2::ReportImageSize);
 }
 
 CMediaPlayer2::~CMediaPlayer2() {
@@ -154,7 +166,18 @@ void CMediaPlayer2::SendSeek(double seconds, bool announce) {
     m_announceSeek = announce;
     m_seekTo = seconds;
     m_position = seconds;
-    m_mpv->Command({"seek", QString::number(seconds, 'f', 3), "absolute"});
+    m_mpv->Command({"seek", QString::number(seconds, 'f', 3), "absolute"},
+                   kSeekTag | ++m_seeksIssued);
+    m_seekWatchdog.start(kSeekGiveUpMs);
+}
+
+// The source refused the seek, or it never completed: playback goes on where it was.
+void CMediaPlayer2::AbandonSeek() {
+    m_seekWatchdog.stop();
+    if (!m_seeking) return;
+    m_seeking = false;
+    m_position = m_seekFrom;
+    SyncCaptions(true);
 }
 
 void CMediaPlayer2::SetVolume(long hundredthsDb) {
@@ -264,6 +287,8 @@ void CMediaPlayer2::RequestLoad(const QString& path) {
     m_endRaised = false;
     m_stopped = false;
     m_seeking = false;
+    m_seekWatchdog.stop();
+    m_sizeReport.stop();
     m_duration = 0;
     m_videoW = m_videoH = 0;
     m_position = 0;
@@ -277,6 +302,15 @@ void CMediaPlayer2::RequestLoad(const QString& path) {
     m_pendingEndReason = -1;
     m_mpv->Command({"loadfile", m_fileName, "replace"}, quint64(m_loadsIssued));
     SetOpenState(kOpening);
+}
+
+void CMediaPlayer2::OnCommandReply(quint64 tag, int error, qint64 entryId) {
+    if (tag & kSeekTag) {
+        // Only the latest seek counts; an error means no playback restart will come for it.
+        if ((tag & ~kSeekTag) == m_seeksIssued && error < 0) AbandonSeek();
+        return;
+    }
+    OnLoadReply(tag, error, entryId);
 }
 
 // mpv answers each loadfile with the playlist entry it made. Loads issued in quick succession may
@@ -311,6 +345,9 @@ void CMediaPlayer2::OnFileLoaded() {
 void CMediaPlayer2::HandleFileLoaded() {
     if (m_openState != kOpening || m_fileLoaded) return;
     m_fileLoaded = true;
+    // The pause state is put again now that the file is in: the one put with the load can be
+    // undone by the previous file, which pauses itself at its end until the new one replaces it.
+    m_mpv->SetProperty("pause", m_pause);
     if (m_pendingSeek >= 0) {
         SendSeek(m_pendingSeek, false);
         m_pendingSeek = -1;
@@ -353,6 +390,8 @@ void CMediaPlayer2::FinishOpen() {
     if (m_openState != kOpening || !m_fileLoaded) return;
     m_waitingForVideo = false;
     m_videoWait.stop();
+    m_reportedW = m_videoW;
+    m_reportedH = m_videoH;
     SetOpenState(kOpen);
     UpdatePlayState();
     SyncCaptions(true);
@@ -401,6 +440,7 @@ void CMediaPlayer2::OnPlaybackRestart() {
     // The restart that begins a file needs nothing here: FinishOpen raises the due caption.
     if (!m_seeking) return;
     m_seeking = false;
+    m_seekWatchdog.stop();
     if (m_openState != kOpen) return;
     if (m_announceSeek) emit PositionChange(m_seekFrom, m_seekTo);
     SyncCaptions(true);
@@ -430,14 +470,29 @@ void CMediaPlayer2::OnDuration(const QVariant& v) {
 void CMediaPlayer2::OnDisplayWidth(const QVariant& v) {
     m_videoW = v.isValid() ? long(v.toLongLong()) : 0;
     if (m_waitingForVideo && m_videoW > 0 && m_videoH > 0) FinishOpen();
+    if (m_openState == kOpen) m_sizeReport.start();
 }
 
 void CMediaPlayer2::OnDisplayHeight(const QVariant& v) {
     m_videoH = v.isValid() ? long(v.toLongLong()) : 0;
     if (m_waitingForVideo && m_videoW > 0 && m_videoH > 0) FinishOpen();
+    if (m_openState == kOpen) m_sizeReport.start();
+}
+
+// A picture that goes away for a moment (0 x 0 while the video restarts) is not reported; its
+// next real size is.
+void CMediaPlayer2::ReportImageSize() {
+    if (m_openState != kOpen || m_videoW <= 0 || m_videoH <= 0) return;
+    if (m_videoW == m_reportedW && m_videoH == m_reportedH) return;
+    m_reportedW = m_videoW;
+    m_reportedH = m_videoH;
+    emit ImageSizeChange(m_videoW, m_videoH);
 }
 
 void CMediaPlayer2::OnPause(const QVariant& v) {
+    // Until the new file is in, reports belong to the one it replaces; the load's own pause state
+    // is put again when it is in.
+    if (m_openState == kOpening && !m_fileLoaded) return;
     m_pause = v.toBool();
     UpdatePlayState();
     SyncCaptions(false);
@@ -468,6 +523,11 @@ void CMediaPlayer2::OnMute(const QVariant& v) {
     m_mute = v.toBool();
 }
 
+void CMediaPlayer2::OnCoreIdle(const QVariant& v) {
+    m_coreIdle = v.toBool();
+    SyncCaptions(false);
+}
+
 // ---- states -----------------------------------------------------------------------------------
 
 void CMediaPlayer2::SetOpenState(long state) {
@@ -491,5 +551,5 @@ void CMediaPlayer2::UpdatePlayState() {
 
 void CMediaPlayer2::SyncCaptions(bool force) {
     if (m_openState != kOpen || (m_seeking && !force)) return;
-    m_clock->Sync(m_position, m_playState == kPlaying, m_speed, force);
+    m_clock->Sync(m_position, m_playState == kPlaying && !m_coreIdle, m_speed, force);
 }

@@ -8,7 +8,10 @@
 //   2 playing.
 // - Putting FileName or calling Open loads the medium and starts it. Stop pauses and keeps the
 //   position; Play after the end starts again from 0. EndOfStream comes once when the end is
-//   reached. PositionChange(old, new) comes when a seek has completed.
+//   reached. PositionChange(old, new) comes when a seek has completed; a seek the source refuses
+//   (a pipe, a live stream) leaves the position where playback is.
+// - ImageSizeChange(width, height) comes when the picture size of the open medium changes: a size
+//   that arrives after the medium was reported open, or a stream that changes its size.
 // - With a SAMI file set, each caption change arrives as ScriptCommand("Text", markup), also right
 //   after a load and after every seek ("" when no cue is due yet).
 // - Getters answer from values mpv reported; setters and methods never wait for mpv.
@@ -98,6 +101,7 @@ class CMediaPlayer2 : public QObject {
     void ScriptCommand(const QString& type, const QString& param);
     void Error();
     void EndOfStream(long result);
+    void ImageSizeChange(long width, long height);
 
   private:
     struct ObservedProperty;
@@ -105,6 +109,7 @@ class CMediaPlayer2 : public QObject {
 
     void OnPropertyChanged(const QString& name, const QVariant& value);
     void OnPropertyReply(quint64 tag, const QString& name, const QVariant& value);
+    void OnCommandReply(quint64 tag, int error, qint64 entryId);
     void OnLoadReply(quint64 tag, int error, qint64 entryId);
     void OnStartFile(qint64 entryId);
     void HandleFileLoaded();
@@ -120,10 +125,13 @@ class CMediaPlayer2 : public QObject {
     void OnEofReached(const QVariant& v);
     void OnSpeed(const QVariant& v);
     void OnMute(const QVariant& v);
+    void OnCoreIdle(const QVariant& v);
 
     void SetTransport(bool paused, bool stopped);
     void RequestLoad(const QString& path);
     void SendSeek(double seconds, bool announce);
+    void AbandonSeek();
+    void ReportImageSize();
     void FinishOpen();
     void SetOpenState(long state);
     void UpdatePlayState();
@@ -163,6 +171,12 @@ class CMediaPlayer2 : public QObject {
     bool m_stopped = false;
     double m_speed = 1;
     bool m_seeking = false;
+    quint64 m_seeksIssued = 0;
+    QTimer m_seekWatchdog;    // a seek that never completes stops counting as one
+    bool m_coreIdle = false;  // mpv waits (buffering, seeking, paused): the position stands
+    long m_reportedW = 0;     // picture size last reported (open or ImageSizeChange)
+    long m_reportedH = 0;
+    QTimer m_sizeReport;          // width and height arrive one by one: report them together
     bool m_announceSeek = false;  // PositionChange when this seek completes
     double m_seekFrom = 0;
     double m_seekTo = 0;

@@ -17,16 +17,18 @@ CSamiClock::CSamiClock(QObject* parent) : QObject(parent) {
 }
 
 void CSamiClock::SetCues(std::vector<sami::SamiCue> cues) {
+    const bool blank = m_raisedAny && m_shown >= 0 && cues.empty();
     m_cues = std::move(cues);
     m_shown = -1;
     m_armed = -1;
     m_raisedAny = false;
     m_timer.stop();
+    if (blank) emit CueDue(QString());
 }
 
 int64_t CSamiClock::EstimatedMs() const {
     double ms = m_basePosSec * 1000.0;
-    if (m_playing) ms += double(m_since.elapsed()) * m_speed;
+    if (m_playing) ms += std::min(double(m_since.elapsed()) * m_speed, double(kMaxAheadMs));
     return int64_t(std::floor(ms));
 }
 
@@ -57,6 +59,12 @@ void CSamiClock::Raise(int index) {
 void CSamiClock::Arm() {
     const size_t next = size_t(m_shown + 1);
     if (!m_playing || next >= m_cues.size()) {
+        m_timer.stop();
+        m_armed = -1;
+        return;
+    }
+    // A cue beyond the reach of the estimate waits for the next position report.
+    if (double(m_cues[next].startMs) > m_basePosSec * 1000.0 + double(kMaxAheadMs)) {
         m_timer.stop();
         m_armed = -1;
         return;

@@ -2,7 +2,10 @@
 // Raises the caption cue that is due at the playback position. Positions come from the player
 // (each time-pos update, seek completion, pause, play and speed change); between them a precise
 // single-shot timer is armed for the next cue's start, so each cue is raised within a few
-// milliseconds of its start instead of at the next position update.
+// milliseconds of its start instead of at the next position update. The position is carried
+// forward by the wall clock for at most kMaxAheadMs past the last report: a source that stops
+// delivering (network buffering, a stalled pipe) stops its position reports, and its captions
+// then wait for the picture instead of running ahead of it.
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -14,8 +17,11 @@
 class CSamiClock : public QObject {
     Q_OBJECT
   public:
+    static constexpr int64_t kMaxAheadMs = 1000;
+
     explicit CSamiClock(QObject* parent = nullptr);
 
+    // Going from some cues to none raises the blank caption, so the last one does not stay.
     void SetCues(std::vector<sami::SamiCue> cues);
     bool HasCues() const { return !m_cues.empty(); }
 

@@ -1,0 +1,104 @@
+// Playback through the main window: a folder of numbered episodes plays through, each opening at
+// the end of the one before; a picture that changes its size resizes the window.
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QFileInfo>
+
+#include "frame/MainFrame.h"
+#include "playback/MediaPlayer2.h"
+#include "playback/MediaWindow.h"
+#include "tests/support/FrameTest.h"
+#include "tests/support/TestEnv.h"
+
+namespace {
+
+constexpr int kEpisodes = 6;
+constexpr int kEpisodeMs = 6000;
+
+// Two caption lines changing every half second up to the end.
+QByteArray EpisodeCaptions(int episode) {
+    QByteArray smi = "<SAMI><BODY>\n";
+    for (int ms = 0; ms < kEpisodeMs; ms += 500)
+        smi += QStringLiteral("<SYNC Start=%1><P Class=KRCC>%2화 %3초<br>둘째 줄 %1\n")
+                   .arg(ms)
+                   .arg(episode)
+                   .arg(ms / 1000.0)
+                   .toUtf8();
+    return smi + "</BODY></SAMI>\n";
+}
+
+using testenv::WaitUntil;
+
+class FramePlaybackTest : public FrameTest {};
+
+TEST_F(FramePlaybackTest, ASeriesPlaysThroughToTheLastEpisode) {
+    const QString clip =
+        testenv::MakeClip("episode-854x480-6s.mp4",
+                          {"-f", "lavfi", "-i", "testsrc=size=854x480:rate=25:duration=6", "-c:v",
+                           "libx264", "-preset", "ultrafast", "-pix_fmt", "yuv420p"});
+    ASSERT_FALSE(clip.isEmpty());
+    QStringList episodes;
+    for (int i = 1; i <= kEpisodes; ++i) {
+        const QString base = dir_.path() + QStringLiteral("/ep%1").arg(i, 2, 10, QLatin1Char('0'));
+        ASSERT_TRUE(QFile::copy(clip, base + ".mp4"));
+        QFile smi(base + ".smi");
+        ASSERT_TRUE(smi.open(QIODevice::WriteOnly));
+        smi.write(EpisodeCaptions(i));
+        episodes << QFileInfo(base + ".mp4").fileName();
+    }
+
+    Start();
+    CMediaPlayer2* player = frame_->Player();
+    QString playing;  // the episode that opened last (the frame opens the next one at an end)
+    QStringList ended;
+    QObject::connect(player, &CMediaPlayer2::OpenStateChange, [&](long, long state) {
+        if (state == 6) playing = QFileInfo(player->GetFileName()).fileName();
+    });
+    QObject::connect(player, &CMediaPlayer2::EndOfStream, [&](long) { ended << playing; });
+    frame_->OpenMediaPath(dir_.path() + "/" + episodes.first());
+    // Every episode ends in turn; a stalled one never does.
+    const bool all =
+        WaitUntil([&] { return ended.size() >= kEpisodes; }, kEpisodes * kEpisodeMs * 3);
+    EXPECT_TRUE(all) << "ended: " << ended.join(", ").toStdString()
+                     << "; now: " << frame_->windowTitle().toStdString() << " play state "
+                     << frame_->PlayState() << " at " << player->GetCurrentPosition();
+    EXPECT_EQ(ended.join(' ').toStdString(), episodes.join(' ').toStdString());
+    EXPECT_EQ(frame_->windowTitle(), "ep06.mp4 - Velmora");
+}
+
+TEST_F(FramePlaybackTest, TheWindowFollowsAPictureThatChangesSize) {
+    // MPEG-TS of 2 s at 320x240 followed by 3 s at 480x360.
+    const auto part = [](const char* size, int seconds, int offset) {
+        return testenv::MakeClip(
+            QStringLiteral("part-%1.ts").arg(size),
+            {"-f", "lavfi", "-i",
+             QStringLiteral("testsrc=size=%1:rate=25:duration=%2").arg(size).arg(seconds), "-c:v",
+             "libx264", "-preset", "ultrafast", "-pix_fmt", "yuv420p", "-output_ts_offset",
+             QString::number(offset), "-f", "mpegts"});
+    };
+    const QString first = part("320x240", 2, 0), second = part("480x360", 3, 2);
+    ASSERT_FALSE(first.isEmpty() || second.isEmpty());
+    const QString path = dir_.path() + "/sizes.ts";
+    QFile out(path), a(first), b(second);
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly) && a.open(QIODevice::ReadOnly) &&
+                b.open(QIODevice::ReadOnly));
+    out.write(a.readAll() + b.readAll());
+    out.close();
+
+    Start();
+    frame_->OpenMediaPath(path);
+    ASSERT_TRUE(WaitUntil(
+        [&] { return frame_->OpenState() == 6 && frame_->NaturalSize().width == 320; }, 10000));
+    EXPECT_TRUE(WaitUntil(
+        [&] { return frame_->NaturalSize().width == 480 && frame_->NaturalSize().height == 360; },
+        15000));
+    // The window takes the new picture at 100%, and the picture is shown.
+    EXPECT_TRUE(WaitUntil([&] { return frame_->Content()->width() == 480; }));
+    EXPECT_EQ(frame_->Layout().picture.Height(), 360);
+    EXPECT_FALSE(frame_->IsSoundOnly());
+    EXPECT_TRUE(frame_->Player()->MediaWindow()->isVisible());
+}
+
+}  // namespace
