@@ -178,9 +178,8 @@ TEST(CaptionParser, ReadHexNumber) {
 }
 
 TEST(CaptionParser, ColourPositionBound) {
+    // A change position lives in 8 bits: later changes are ignored, and the text goes on.
     const std::string text255(255, 'x');
-    const std::string text256(256, 'x');
-    const std::string korean85 = Repeat("가", 85);  // 255 bytes
     const std::string korean86 = Repeat("가", 86);  // 258 bytes
     Check({
         {"change at byte 255 is recorded",
@@ -189,23 +188,16 @@ TEST(CaptionParser, ColourPositionBound) {
          {kEnd | 259},
          {Change(0xFF, 255)},
          0xFF},
-        {"change past byte 255 stops without its space",
-         text256 + "<font color=ff>y<br>",
-         text256,
-         {kEnd | 256},
+        {"change past byte 255 keeps the rest",
+         text255 + "x<font color=ff>y<br>z",
+         text255 + "x y z  ",
+         {258, kEnd | 262},
          {}},
-        {"unchanged colour past 255 goes on",
-         text256 + "<font color=red>y",
-         text256 + " y  ",
-         {kEnd | 260},
+        {"Korean past 255 bytes keeps the rest",
+         korean86 + "<font color=1>끝",
+         korean86 + " 끝  ",
+         {kEnd | 264},
          {}},
-        {"Korean at 255 bytes",
-         korean85 + "<font color=1>",
-         korean85 + "   ",
-         {kEnd | 258},
-         {Change(1, 255)},
-         1},
-        {"Korean past 255 bytes stops", korean86 + "<font color=1>", korean86, {kEnd | 258}, {}},
     });
 }
 
@@ -233,10 +225,10 @@ TEST(CaptionParser, ListLimits) {
     EXPECT_EQ(parser.CaptionText().size(), 242u);
     EXPECT_EQ(parser.LineEnd(parser.LineEndCount() - 1), kEnd | 242);
 
-    // The longest fragment still gives a text whose length fits the final entry's 24 bits.
-    parser.Parse(std::string(CCaptionParser::kMaxFragmentBytes + 100, 'x'));
-    EXPECT_EQ(parser.CaptionText().size(), 0xFFFFFFu);
-    EXPECT_EQ(parser.LineEnd(0), kEnd | 0xFFFFFF);
+    // A huge fragment is cut before the character that would be split.
+    parser.Parse(Repeat("가", 1'000'000));
+    const int whole = int(CCaptionParser::kMaxFragmentBytes / 3);
+    EXPECT_EQ(parser.CaptionText(), Repeat("가", whole) + "  ");
     parser.Parse(fragment);
 
     // Out-of-range reads give 0; a new parse starts from an empty result.
