@@ -1,5 +1,6 @@
 #include "playback/PlayList.h"
 
+#include "captions/CaptionSource.h"
 #include "captions/TextDecoder.h"
 
 #include <algorithm>
@@ -27,52 +28,33 @@ bool IsAsciiAlpha(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
 
+std::string AsciiLower(std::string_view s) {
+    std::string out(s);
+    for (char& c : out) c = char(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    return out;
+}
+
 // The scheme of an address written as scheme "://" rest, in lower case; empty for anything else.
 std::string SchemeOf(std::string_view entry) {
     const size_t sep = entry.find("://");
     if (sep == std::string_view::npos || sep == 0 || !IsAsciiAlpha(entry[0])) return {};
-    std::string scheme;
     for (char c : entry.substr(0, sep)) {
         if (!IsAsciiAlpha(c) && !(c >= '0' && c <= '9') && c != '+' && c != '-' && c != '.')
             return {};
-        scheme += char(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
     }
-    return scheme;
-}
-
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
-// The local path of a file URL ("file:///p" or "file://localhost/p"), percent escapes decoded;
-// empty when it names another host or decodes to something that is no path.
-std::string LocalPathOfFileUrl(std::string_view url) {
-    std::string_view rest = url.substr(7);  // after "file://"
-    if (rest.starts_with("localhost/")) rest.remove_prefix(9);
-    if (!rest.starts_with('/')) return {};
-    std::string path;
-    for (size_t i = 0; i < rest.size(); ++i) {
-        if (rest[i] == '%' && i + 2 < rest.size() && HexValue(rest[i + 1]) >= 0 &&
-            HexValue(rest[i + 2]) >= 0) {
-            path += char(HexValue(rest[i + 1]) * 16 + HexValue(rest[i + 2]));
-            i += 2;
-        } else {
-            path += rest[i];
-        }
-    }
-    if (path.find('\0') != std::string::npos || !velmora::text::IsValidUtf8(path)) return {};
-    return path;
+    return AsciiLower(entry.substr(0, sep));
 }
 
 }  // namespace
 
 std::string ResolveM3uEntry(std::string_view entry, std::string_view folder) {
     if (entry.find('\0') != std::string_view::npos) return {};
+    // A file URL of this host is a local path; one of another host is nothing this player opens.
+    if (AsciiLower(entry.substr(0, 5)) == "file:") {
+        std::string path = velmora::captions::FileUrlToPath(entry).value_or(std::string());
+        return velmora::text::IsValidUtf8(path) ? path : std::string();
+    }
     if (const std::string scheme = SchemeOf(entry); !scheme.empty()) {
-        if (scheme == "file") return LocalPathOfFileUrl(entry);
         for (std::string_view allowed : kNetworkSchemes) {
             if (scheme == allowed) return std::string(entry);
         }

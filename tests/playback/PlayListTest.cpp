@@ -111,16 +111,13 @@ TEST(PlayList, ResolveEntries) {
         {"sub/../b c.avi", "/p/l/b c.avi"},
         {"ep1: pilot.avi", "/p/l/ep1: pilot.avi"},  // a colon alone makes no address
         {"/v/a.avi", "/v/a.avi"},
-        {"http://host/a.mp4", "http://host/a.mp4"},
         {"HTTPS://host/a.mp4", "HTTPS://host/a.mp4"},
         {"mms://host/live", "mms://host/live"},
         {"rtsp://host:554/s", "rtsp://host:554/s"},
         {"file:///v/%EC%98%81%20x.avi", "/v/영 x.avi"},
-        {"file://localhost/v/a.avi", "/v/a.avi"},
         {"file://other/v/a.avi", ""},
-        {"file:///v/a%00b", ""},
+        {"file:///v/%FF.avi", ""},
         {"av://lavfi:sine", ""},
-        {"lavfi://sine", ""},
         {"fd://0", ""},
         {"x-unknown+scheme://a", ""},
     };
