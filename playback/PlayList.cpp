@@ -51,8 +51,13 @@ std::string ResolveM3uEntry(std::string_view entry, std::string_view folder) {
     if (entry.find('\0') != std::string_view::npos) return {};
     // A file URL of this host is a local path; one of another host is nothing this player opens.
     if (AsciiLower(entry.substr(0, 5)) == "file:") {
+        // Escapes may decode to anything: a path with a line break or another control character
+        // is no file a line of a playlist names.
         std::string path = velmora::captions::FileUrlToPath(entry).value_or(std::string());
-        return velmora::text::IsValidUtf8(path) ? path : std::string();
+        const bool control = std::any_of(path.begin(), path.end(), [](char c) {
+            return static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
+        });
+        return control || !velmora::text::IsValidUtf8(path) ? std::string() : path;
     }
     if (const std::string scheme = SchemeOf(entry); !scheme.empty()) {
         for (std::string_view allowed : kNetworkSchemes) {

@@ -117,6 +117,7 @@ TEST(PlayList, ResolveEntries) {
         {"file:///v/%EC%98%81%20x.avi", "/v/영 x.avi"},
         {"file://other/v/a.avi", ""},
         {"file:///v/%FF.avi", ""},
+        {"file:///v/a%0Ab.avi", ""},
         {"av://lavfi:sine", ""},
         {"fd://0", ""},
         {"x-unknown+scheme://a", ""},
