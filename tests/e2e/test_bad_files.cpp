@@ -22,12 +22,12 @@ QString Xdotool(const QStringList& args) {
                              : QString();
 }
 
-// The id of the first window whose title matches, once there is one.
-QString WaitForWindow(const QString& title) {
+// The id of the first shown window whose title matches the pattern, once there is one.
+QString WaitForWindow(const QString& pattern) {
     QString id;
     testenv::WaitUntil(
         [&] {
-            return !(id = Xdotool({"search", "--name", title})).isEmpty();
+            return !(id = Xdotool({"search", "--onlyvisible", "--name", pattern})).isEmpty();
         },
         15000);
     return id;
