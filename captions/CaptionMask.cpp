@@ -37,12 +37,6 @@ void AppendRuns(const uint8_t* row, int n, int x0, int y, std::vector<QRect>& ou
     }
 }
 
-QString FontKey(const QRawFont& f) {
-    return f.familyName() + QLatin1Char('|') + f.styleName() + QLatin1Char('|') +
-           QString::number(f.pixelSize()) + QLatin1Char('|') + QString::number(f.weight()) +
-           QLatin1Char('|') + QString::number(int(f.style()));
-}
-
 // dst[i] |= src[i] for n bytes, eight at a time.
 void OrBytes(uint8_t* dst, const uint8_t* src, int n) {
     int i = 0;
@@ -78,9 +72,13 @@ struct Placed {
 
 }  // namespace
 
-const CCaptionMask::Glyph& CCaptionMask::GlyphFor(const QRawFont& font, const QString& fontKey,
-                                                  quint32 index) {
-    auto& glyphs = m_glyphs[fontKey];
+const CCaptionMask::Glyph& CCaptionMask::GlyphFor(const QRawFont& font, quint32 index) {
+    // Fonts are told apart by their engine (QRawFont equality); asking a fallback font for its
+    // names is not safe when no installed font covers the characters.
+    auto fontIt = std::find_if(m_glyphs.begin(), m_glyphs.end(),
+                               [&](const auto& entry) { return entry.first == font; });
+    if (fontIt == m_glyphs.end()) fontIt = m_glyphs.insert(m_glyphs.end(), {font, {}});
+    auto& glyphs = fontIt->second;
     if (auto it = glyphs.find(index); it != glyphs.end()) return it->second;
     Glyph g;
     const QImage img = font.alphaMapForGlyph(index, QRawFont::PixelAntialiasing);
@@ -149,12 +147,17 @@ QRegion CCaptionMask::Build(const caption_layout::Layout& layout, const QFont& f
         tl.endLayout();
         const int x0 = layout.centreX - line.width / 2;
         for (const QGlyphRun& run : tl.glyphRuns()) {
-            const QRawFont raw = run.rawFont();
-            const QString key = FontKey(raw);
-            const QList<quint32> indexes = run.glyphIndexes();
+            QRawFont raw = run.rawFont();
+            QList<quint32> indexes = run.glyphIndexes();
+            if (!raw.isValid()) {
+                // No usable font for these characters: the caption font's missing-glyph box.
+                raw = QRawFont::fromFont(font);
+                if (!raw.isValid()) continue;
+                indexes.fill(0);
+            }
             const QList<QPointF> positions = run.positions();
             for (qsizetype i = 0; i < indexes.size() && i < positions.size(); ++i) {
-                const Glyph& g = GlyphFor(raw, key, indexes[i]);
+                const Glyph& g = GlyphFor(raw, indexes[i]);
                 if (g.width <= 0 || g.height <= 0) continue;
                 const int x = x0 + int(std::lround(positions[i].x())) + g.dx;
                 const int y = line.top + int(std::lround(positions[i].y())) + g.dy;

@@ -16,10 +16,11 @@
 #include <QFont>
 #include <QImage>
 #include <QPoint>
+#include <QRawFont>
 #include <QRect>
 #include <QRegion>
 #include <cstdint>
-#include <map>
+#include <list>
 #include <unordered_map>
 #include <vector>
 
@@ -53,10 +54,10 @@ class CCaptionMask {
         int dx = 0;  // top-left relative to the pen position on the baseline
         int dy = 0;
     };
-    const Glyph& GlyphFor(const class QRawFont& font, const QString& fontKey, quint32 index);
+    const Glyph& GlyphFor(const QRawFont& font, quint32 index);
 
-    // font key -> glyph index -> coverage; node-based so references stay valid while filling
-    std::map<QString, std::unordered_map<quint32, Glyph>> m_glyphs;
+    // font -> glyph index -> coverage; node-based so references stay valid while filling
+    std::list<std::pair<QRawFont, std::unordered_map<quint32, Glyph>>> m_glyphs;
     int m_glyphCount = 0;
     QString m_cacheFont;          // the caption font the cache belongs to
     std::vector<uint8_t> m_base;  // coverage of the lines drawn once, bounding box only

@@ -1,5 +1,7 @@
 #include "captions/CaptionParser.h"
 
+#include "captions/TextDecoder.h"
+
 #include <algorithm>
 #include <limits>
 
@@ -116,7 +118,7 @@ int32_t CCaptionParser::ColorChange(int i) const {
 
 void CCaptionParser::Parse(std::string_view fragment) {
     Reset();
-    if (fragment.size() > kMaxFragmentBytes) fragment = fragment.substr(0, kMaxFragmentBytes);
+    fragment = velmora::text::CutUtf8(fragment, kMaxFragmentBytes);
 
     std::string work(fragment);
     work += "  ";
@@ -139,7 +141,7 @@ void CCaptionParser::Parse(std::string_view fragment) {
         if (close == std::string_view::npos || close == 0) break;
         const std::string_view tag = rest.substr(0, close);
         rest.remove_prefix(close + 1);
-        if (HandleTag(tag) == TagResult::Stop) break;
+        HandleTag(tag);
     }
 
     // The final entry always has room: breaks stop being recorded one entry short of capacity.
@@ -147,7 +149,7 @@ void CCaptionParser::Parse(std::string_view fragment) {
         int32_t((uint32_t(m_captionText.size()) & 0xFFFFFFu) | uint32_t(kTextEndFlag));
 }
 
-CCaptionParser::TagResult CCaptionParser::HandleTag(std::string_view rawTag) {
+void CCaptionParser::HandleTag(std::string_view rawTag) {
     const std::string tag = ToUpperAscii(Trim(rawTag));
 
     // Line breaks fill the list up to one entry short of capacity, leaving room for the final
@@ -155,22 +157,19 @@ CCaptionParser::TagResult CCaptionParser::HandleTag(std::string_view rawTag) {
     if (tag == "BR" && m_lineEndCount < kCapacity - 1) {
         m_lineEnds[size_t(m_lineEndCount++)] = int32_t(m_captionText.size());
         m_captionText += ' ';
-        return TagResult::Continue;
+        return;
     }
 
-    if (const std::optional<int32_t> color = ReadTagColor(tag); color && *color != m_currentColor) {
-        // A colour change past the byte range a change can record ends the parse here, without
-        // this tag's space.
-        if (m_captionText.size() > kMaxColorPosition) return TagResult::Stop;
-        // Changes beyond capacity are ignored: not recorded, and the current colour stays the one
-        // of the last recorded change.
-        if (m_colorChangeCount < kCapacity) {
-            const uint32_t entry =
-                (uint32_t(*color) & 0xFFFFFFu) | (uint32_t(m_captionText.size()) << 24);
-            m_colorChanges[size_t(m_colorChangeCount++)] = int32_t(entry);
-            m_currentColor = *color;
-        }
+    // A change that cannot be recorded (the list is full, or its position does not fit in the
+    // entry's 8 bits) is ignored: the current colour stays that of the last recorded change, and
+    // the text goes on.
+    if (const std::optional<int32_t> color = ReadTagColor(tag);
+        color && *color != m_currentColor && m_colorChangeCount < kCapacity &&
+        m_captionText.size() <= kMaxColorPosition) {
+        const uint32_t entry =
+            (uint32_t(*color) & 0xFFFFFFu) | (uint32_t(m_captionText.size()) << 24);
+        m_colorChanges[size_t(m_colorChangeCount++)] = int32_t(entry);
+        m_currentColor = *color;
     }
     m_captionText += ' ';
-    return TagResult::Continue;
 }

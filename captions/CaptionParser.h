@@ -21,16 +21,17 @@
 //
 // Limits: each list holds kCapacity entries. Break tags past the 99th are plain tags (one space,
 // no new line), so the final line end always has room. Colour changes past the 100th are ignored:
-// not recorded, and the current colour stays that of the last recorded change. A colour change
-// once the text is longer than 255 bytes ends the parse. Fragments longer than kMaxFragmentBytes
-// are cut to that length.
+// not recorded, and the current colour stays that of the last recorded change; so are changes once
+// the text is longer than 255 bytes (a position past 255 cannot be recorded), and the text after
+// them is kept. Fragments longer than kMaxFragmentBytes are cut to that length at a character
+// boundary: more text than that never fits on a picture, and laying it out would stall the GUI.
 class CCaptionParser {
   public:
     static constexpr int kCapacity = 100;  // entries in each list, the final line end included
     static constexpr int32_t kTextEndFlag = 0x01000000;
     static constexpr size_t kMaxColorPosition = 255;
-    // Positions live in 24 bits; a longer fragment is cut so the text length always fits.
-    static constexpr size_t kMaxFragmentBytes = 0xFFFFFF - 2;
+    // Several screens full of caption text; also keeps every position well inside 24 bits.
+    static constexpr size_t kMaxFragmentBytes = 8192;
 
     CCaptionParser() { Reset(); }
 
@@ -51,10 +52,7 @@ class CCaptionParser {
     int32_t CurrentColor() const { return m_currentColor; }
 
   private:
-    // What a tag did to the parse.
-    enum class TagResult { Continue, Stop };
-
-    TagResult HandleTag(std::string_view rawTag);
+    void HandleTag(std::string_view rawTag);
 
     int32_t m_currentColor = 0;
     int m_lineEndCount = 0;

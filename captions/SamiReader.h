@@ -1,6 +1,6 @@
 #pragma once
-// Reader for SAMI caption files: decodes the file to UTF-8, splits it into timed blocks and keeps
-// the markup of one language class per block. Pure C++ (glibc iconv for CP949 and UTF-16).
+// Reader for SAMI caption files: decodes the file to UTF-8 (captions/TextDecoder.h), splits it
+// into timed blocks and keeps the markup of one language class per block. Pure C++.
 //
 // The markup handed out is what the caption parser downstream reads: tags such as <br> and
 // <font color=...> stay as they are, "&nbsp;" stays as it is, and no entity is ever turned into an
@@ -22,12 +22,6 @@ struct SamiCue {
 
 // Largest file LoadSamiFile reads; larger files are refused.
 inline constexpr int64_t kMaxFileBytes = 32 * 1024 * 1024;
-
-// Converts a whole caption file to UTF-8. The encoding is chosen once for the file: a byte-order
-// mark selects UTF-8, UTF-16LE or UTF-16BE; text whose odd (or even) bytes are mostly zero is read
-// as UTF-16 without a mark; strictly valid UTF-8 stays as it is; anything else is CP949 (the
-// superset of EUC-KR). Bytes that cannot be decoded become U+FFFD. The result is valid UTF-8.
-std::string DecodeToUtf8(std::string_view bytes);
 
 // Splits decoded SAMI text into cues sorted by start time (stable; of several blocks with the same
 // start only the last is kept). Only blocks holding a paragraph of the chosen language class, or a

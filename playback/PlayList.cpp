@@ -1,56 +1,15 @@
 #include "playback/PlayList.h"
 
-#include <iconv.h>
+#include "captions/CaptionSource.h"
+#include "captions/TextDecoder.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <system_error>
 
 namespace velmora::playback {
 namespace {
-
-constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
-constexpr std::string_view kReplacement = "\xEF\xBF\xBD";  // U+FFFD
-
-// Converts CP949 to UTF-8. Bytes that do not decode become U+FFFD, one per byte, and decoding
-// goes on after them.
-std::string Cp949ToUtf8(std::string_view bytes) {
-    iconv_t cd = iconv_open("UTF-8", "CP949");
-    if (cd == iconv_t(-1)) {
-        // Without the converter, keep ASCII and mark everything else.
-        std::string out;
-        for (char c : bytes) {
-            if (static_cast<unsigned char>(c) < 0x80) {
-                out += c;
-            } else {
-                out += kReplacement;
-            }
-        }
-        return out;
-    }
-    std::string out;
-    out.reserve(bytes.size() * 3 / 2 + 16);
-    char buffer[4096];
-    char* in = const_cast<char*>(bytes.data());
-    size_t inLeft = bytes.size();
-    while (inLeft > 0) {
-        char* outPtr = buffer;
-        size_t outLeft = sizeof buffer;
-        const size_t rc = iconv(cd, &in, &inLeft, &outPtr, &outLeft);
-        out.append(buffer, size_t(outPtr - buffer));
-        if (rc != size_t(-1)) break;
-        if (errno == E2BIG) continue;
-        // EILSEQ or an incomplete sequence at the end: mark one byte and go on.
-        out += kReplacement;
-        ++in;
-        --inLeft;
-        iconv(cd, nullptr, nullptr, nullptr, nullptr);
-    }
-    iconv_close(cd);
-    return out;
-}
 
 std::string_view Trim(std::string_view s) {
     constexpr std::string_view kWhiteSpace = " \t\n\v\f\r";
@@ -59,47 +18,56 @@ std::string_view Trim(std::string_view s) {
     return s.substr(first, s.find_last_not_of(kWhiteSpace) - first + 1);
 }
 
-}  // namespace
+// Schemes of the network addresses a playlist may name: the streaming and download protocols a
+// media player plays from. Anything else (the back end's own devices, filters and pseudo protocols)
+// is not a medium a playlist file may hand over.
+constexpr std::string_view kNetworkSchemes[] = {"http",  "https", "mms",   "mmsh", "mmst", "rtsp",
+                                                "rtsps", "rtmp",  "rtmps", "rtp",  "udp",  "ftp"};
 
-bool IsValidUtf8(std::string_view bytes) {
-    size_t i = 0;
-    const size_t n = bytes.size();
-    while (i < n) {
-        const unsigned char c = static_cast<unsigned char>(bytes[i]);
-        if (c < 0x80) {
-            ++i;
-            continue;
-        }
-        size_t length;
-        unsigned char low = 0x80, high = 0xBF;  // bounds of the second byte
-        if (c >= 0xC2 && c <= 0xDF) {
-            length = 2;
-        } else if (c >= 0xE0 && c <= 0xEF) {
-            length = 3;
-            if (c == 0xE0) low = 0xA0;   // no overlong forms
-            if (c == 0xED) high = 0x9F;  // no surrogates
-        } else if (c >= 0xF0 && c <= 0xF4) {
-            length = 4;
-            if (c == 0xF0) low = 0x90;
-            if (c == 0xF4) high = 0x8F;  // nothing past U+10FFFF
-        } else {
-            return false;
-        }
-        if (n - i < length) return false;
-        const unsigned char second = static_cast<unsigned char>(bytes[i + 1]);
-        if (second < low || second > high) return false;
-        for (size_t k = 2; k < length; ++k) {
-            if ((static_cast<unsigned char>(bytes[i + k]) & 0xC0) != 0x80) return false;
-        }
-        i += length;
-    }
-    return true;
+bool IsAsciiAlpha(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
 
-std::string DecodeText(std::string_view bytes) {
-    if (bytes.starts_with(kUtf8Bom)) bytes.remove_prefix(kUtf8Bom.size());
-    if (IsValidUtf8(bytes)) return std::string(bytes);
-    return Cp949ToUtf8(bytes);
+std::string AsciiLower(std::string_view s) {
+    std::string out(s);
+    for (char& c : out) c = char(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    return out;
+}
+
+// The scheme of an address written as scheme "://" rest, in lower case; empty for anything else.
+std::string SchemeOf(std::string_view entry) {
+    const size_t sep = entry.find("://");
+    if (sep == std::string_view::npos || sep == 0 || !IsAsciiAlpha(entry[0])) return {};
+    for (char c : entry.substr(0, sep)) {
+        if (!IsAsciiAlpha(c) && !(c >= '0' && c <= '9') && c != '+' && c != '-' && c != '.')
+            return {};
+    }
+    return AsciiLower(entry.substr(0, sep));
+}
+
+}  // namespace
+
+std::string ResolveM3uEntry(std::string_view entry, std::string_view folder) {
+    if (entry.find('\0') != std::string_view::npos) return {};
+    // A file URL of this host is a local path; one of another host is nothing this player opens.
+    if (AsciiLower(entry.substr(0, 5)) == "file:") {
+        // Escapes may decode to anything: a path with a line break or another control character
+        // is no file a line of a playlist names.
+        std::string path = velmora::captions::FileUrlToPath(entry).value_or(std::string());
+        const bool control = std::any_of(path.begin(), path.end(), [](char c) {
+            return static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
+        });
+        return control || !velmora::text::IsValidUtf8(path) ? std::string() : path;
+    }
+    if (const std::string scheme = SchemeOf(entry); !scheme.empty()) {
+        for (std::string_view allowed : kNetworkSchemes) {
+            if (scheme == allowed) return std::string(entry);
+        }
+        return {};
+    }
+    std::filesystem::path path(entry);
+    if (path.is_relative()) path = std::filesystem::path(folder) / path;
+    return path.lexically_normal().string();
 }
 
 std::vector<std::string> ParseM3uEntries(std::string_view text) {
@@ -157,16 +125,17 @@ void CPlayList::AssignSorted(std::vector<std::string> paths) {
     m_entries = std::move(paths);
 }
 
-int CPlayList::LoadM3uBytes(std::string_view bytes) {
+int CPlayList::LoadM3uBytes(std::string_view bytes, std::string_view folder) {
     if (bytes.size() > kMaxFileBytes) {
         // Keep whole lines only, so a cut line never becomes an entry.
         bytes = bytes.substr(0, kMaxFileBytes);
         const size_t lastBreak = bytes.rfind('\n');
         bytes = bytes.substr(0, lastBreak == std::string_view::npos ? 0 : lastBreak + 1);
     }
-    for (std::string& entry :
-         velmora::playback::ParseM3uEntries(velmora::playback::DecodeText(bytes))) {
-        m_entries.push_back(std::move(entry));
+    const std::string text = velmora::text::DecodeToUtf8(bytes);
+    for (const std::string& entry : velmora::playback::ParseM3uEntries(text)) {
+        std::string resolved = velmora::playback::ResolveM3uEntry(entry, folder);
+        if (!resolved.empty()) m_entries.push_back(std::move(resolved));
     }
     return Count();
 }
@@ -187,5 +156,8 @@ int CPlayList::LoadM3u(const std::string& path) {
         if (in.bad()) return -1;
         if (!in) break;
     }
-    return LoadM3uBytes(bytes);
+    // Relative entries name files beside the playlist, wherever the player was started from.
+    const std::filesystem::path folder =
+        std::filesystem::absolute(std::filesystem::path(path), ec).parent_path();
+    return LoadM3uBytes(bytes, folder.string());
 }

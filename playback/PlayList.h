@@ -32,10 +32,11 @@ class CPlayList {
     void AssignSorted(std::vector<std::string> paths);
 
     // Appends the entries of an M3U file and returns the entry count, or -1 when the file cannot
-    // be read (missing, not a regular file, read error).
+    // be read (missing, not a regular file, read error). Relative entries are taken from the
+    // playlist's own folder; entries the player must not open are skipped (ResolveM3uEntry).
     int LoadM3u(const std::string& path);
-    // The same from the file's bytes.
-    int LoadM3uBytes(std::string_view bytes);
+    // The same from the file's bytes, with relative entries taken from folder.
+    int LoadM3uBytes(std::string_view bytes, std::string_view folder);
 
   private:
     std::string Current() const;
@@ -46,14 +47,15 @@ class CPlayList {
 
 namespace velmora::playback {
 
-bool IsValidUtf8(std::string_view bytes);
-
-// Text of a file written by any tool: a UTF-8 byte order mark is skipped; valid UTF-8 is kept;
-// anything else is read as CP949 (the Korean code page), with U+FFFD for undecodable bytes.
-std::string DecodeText(std::string_view bytes);
-
 // The entries of playlist text: lines split at line feeds and trimmed; reading stops at the first
 // blank line; lines starting with "#" are comments; entries are kept as written.
 std::vector<std::string> ParseM3uEntries(std::string_view text);
+
+// What a playlist entry names, ready to open: a local path (relative entries joined to folder, the
+// result normalised; "file://" URLs of this host decoded to their path) or a network address of a
+// streaming or download scheme (http, https, mms, mmsh, mmst, rtsp, rtsps, rtmp, rtmps, rtp, udp,
+// ftp), kept as written. Empty for anything else: other schemes, file URLs of other hosts, and
+// text holding a zero byte.
+std::string ResolveM3uEntry(std::string_view entry, std::string_view folder);
 
 }  // namespace velmora::playback

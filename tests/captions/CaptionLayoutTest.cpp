@@ -256,7 +256,6 @@ TEST(CaptionLayout, InkCopies) {
     EXPECT_EQ(offsets(kEffectOutline, 20), (V{{0, 0}, {1, 1}, {-1, -1}, {1, -1}, {-1, 1}}));
     EXPECT_EQ(offsets(kEffectShadow, 28), (V{{0, 0}, {1, 1}, {2, 2}}));
     EXPECT_EQ(offsets(kEffectShadow, 29), (V{{0, 0}, {1, 1}, {2, 2}, {3, 3}}));
-    EXPECT_EQ(offsets(kEffectShadow, 37), (V{{0, 0}, {1, 1}, {2, 2}, {3, 3}}));
     EXPECT_EQ(offsets(kEffectShadow, 38), (V{{0, 0}, {1, 1}, {2, 2}, {3, 3}, {4, 4}}));
     EXPECT_EQ(offsets(kEffectOutline | kEffectShadow, 38).size(), 8u);
 }

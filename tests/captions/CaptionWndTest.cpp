@@ -189,3 +189,16 @@ TEST(CaptionWnd, ShapeFollowsOffsetAndMouseFallsThrough) {
     EXPECT_EQ(s.wnd->CurrentLayout().offsetY, 480 + m.spacing);
     EXPECT_GE(s.wnd->Shape().boundingRect().top(), 480);
 }
+
+TEST(CaptionWnd, ScriptsWithoutAFontNeverCrash) {
+    // No installed font covers these scripts; their characters become missing-glyph
+    // boxes or are left out, next to the Korean text.
+    Scene s = MakeScene(1);
+    for (const char* script : {"नमस्ते", "বাংলা", "வணக்கம்", "សួស្តី", "ܫܠܡܐ", "ދިވެހި", "ሰላም"}) {
+        const std::string text = std::string("안녕하세요 ") + script;
+        SCOPED_TRACE(text);
+        EXPECT_TRUE(Layout(s.wnd, text));
+        EXPECT_FALSE(s.wnd->Shape().isEmpty());
+        s.parent->grab();  // painting draws the same glyphs
+    }
+}

@@ -12,9 +12,8 @@
 namespace {
 
 namespace fs = std::filesystem;
-using velmora::playback::DecodeText;
-using velmora::playback::IsValidUtf8;
 using velmora::playback::ParseM3uEntries;
+using velmora::playback::ResolveM3uEntry;
 using Entries = std::vector<std::string>;
 
 // A fresh folder for one test's playlist files, removed afterwards.
@@ -88,16 +87,13 @@ TEST(PlayList, ParseEntries) {
         Entries entries;
     } rows[] = {
         {"blank line ends the list", "a.avi\n\nb.avi\n", {"a.avi"}},
-        {"comment and padding", "#EXTM3U\n   c.avi  \t\n", {"c.avi"}},
-        {"comment after trimming", "  #x\nd.avi", {"d.avi"}},
+        {"comment after trimming, padding", "  #x\n   c.avi  \t\n", {"c.avi"}},
         {"CRLF lines",
          "#EXTM3U\r\n#EXTINF:10,Title\r\n/v/a.avi\r\n/v/b.avi\r\n",
          {"/v/a.avi", "/v/b.avi"}},
         {"white-space-only line ends the list", "a\n \t\r\nb", {"a"}},
-        {"first line blank", "\na.avi\n", {}},
         {"inner blanks kept", " my movie.avi ", {"my movie.avi"}},
         {"lone CR is no line break", "a\rb\n", {"a\rb"}},
-        {"empty text", "", {}},
         {"only comments", "#a\n#b\n", {}},
     };
     for (const auto& row : rows) {
@@ -106,65 +102,52 @@ TEST(PlayList, ParseEntries) {
     }
 }
 
-TEST(PlayList, DecodeText) {
+TEST(PlayList, ResolveEntries) {
     const struct {
-        const char* name;
-        std::string bytes;
-        std::string text;
+        const char* entry;
+        const char* resolved;  // "" = skipped
     } rows[] = {
-        {"UTF-8", "영화.avi", "영화.avi"},
-        {"UTF-8 with BOM", "\xEF\xBB\xBF영화.avi", "영화.avi"},
-        {"CP949", "\xB0\xA1\xB3\xAA.avi", "가나.avi"},
-        {"CP949 extension (UHC)", "\x81\x41", "갂"},
-        {"undecodable bytes",
-         "a\xFF"
-         "b\xB0",
-         "a\xEF\xBF\xBD"
-         "b\xEF\xBF\xBD"},
+        {"a.avi", "/p/l/a.avi"},
+        {"sub/../b c.avi", "/p/l/b c.avi"},
+        {"ep1: pilot.avi", "/p/l/ep1: pilot.avi"},  // a colon alone makes no address
+        {"/v/a.avi", "/v/a.avi"},
+        {"HTTPS://host/a.mp4", "HTTPS://host/a.mp4"},
+        {"mms://host/live", "mms://host/live"},
+        {"rtsp://host:554/s", "rtsp://host:554/s"},
+        {"file:///v/%EC%98%81%20x.avi", "/v/영 x.avi"},
+        {"file://other/v/a.avi", ""},
+        {"file:///v/%FF.avi", ""},
+        {"file:///v/a%0Ab.avi", ""},
+        {"av://lavfi:sine", ""},
+        {"fd://0", ""},
+        {"x-unknown+scheme://a", ""},
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        const std::string text = DecodeText(row.bytes);
-        EXPECT_TRUE(IsValidUtf8(text));
-        EXPECT_EQ(text, row.text);
-    }
-
-    const struct {
-        std::string bytes;
-        bool valid;
-    } utf8[] = {
-        {"가", true},
-        {"\xF0\x9F\x8E\xAC", true},
-        {"\xC0\xAF", false},
-        {"\xED\xA0\x80", false},
-        {"\xF4\x90\x80\x80", false},
-        {"\xEA\xB0", false},
-    };
-    for (const auto& row : utf8) EXPECT_EQ(IsValidUtf8(row.bytes), row.valid) << row.bytes;
+    for (const auto& row : rows)
+        EXPECT_EQ(ResolveM3uEntry(row.entry, "/p/l"), row.resolved) << row.entry;
 }
 
 TEST(PlayList, LoadM3uFiles) {
     TempDir dir;
+    const std::string d = dir.path.string() + "/";
     const struct {
         const char* name;
         std::string bytes;
         Entries entries;
     } rows[] = {
-        {"blank line stop, comment, trimming", "#EXTM3U\n  a.avi  \n\nb.avi\n", {"a.avi"}},
+        {"relative entries beside the playlist", "#EXTM3U\n  a.avi  \n\nb.avi\n", {d + "a.avi"}},
         {"BOM", "\xEF\xBB\xBF/v/영화.avi\n", {"/v/영화.avi"}},
-        {"CP949", "/v/\xB0\xA1\xB3\xAA.avi\r\n/v/b.avi\r\n", {"/v/가나.avi", "/v/b.avi"}},
+        {"CP949",
+         "/v/\xB0\xA1\xB3\xAA.avi\r\nhttp://h/b\r\nav://lavfi:x\r\n",
+         {"/v/가나.avi", "http://h/b"}},
+        {"UTF-16 with BOM", std::string("\xFF\xFE/\0v\0\n\0", 8), {"/v"}},
         {"empty file", "", {}},
-        {"binary garbage", std::string("\0\xFF\xFE\x01\n\x80\x80", 7), {}},
+        {"two undecodable bytes", "\xA2\xE8", {d + "\uFFFD"}},
+        {"binary garbage", std::string("\0\xFF\xFE\x01\n\x80\x80", 7), {d + "\uFFFD\uFFFD"}},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         CPlayList list;
         const int count = list.LoadM3u(dir.Write("list.m3u", row.bytes));
-        if (std::string_view(row.name) == "binary garbage") {
-            EXPECT_EQ(count, 2);  // two odd entries, but no crash and valid UTF-8
-            for (const auto& e : list.Entries()) EXPECT_TRUE(IsValidUtf8(e));
-            continue;
-        }
         EXPECT_EQ(count, int(row.entries.size()));
         EXPECT_EQ(list.Entries(), row.entries);
     }
@@ -172,8 +155,8 @@ TEST(PlayList, LoadM3uFiles) {
     // Entries are appended to what the list holds.
     CPlayList list;
     list.Append("x.avi");
-    EXPECT_EQ(list.LoadM3u(dir.Write("two.m3u", "a\nb\n")), 3);
-    EXPECT_EQ(list.Entries(), (Entries{"x.avi", "a", "b"}));
+    EXPECT_EQ(list.LoadM3u(dir.Write("two.m3u", "/a\n/b\n")), 3);
+    EXPECT_EQ(list.Entries(), (Entries{"x.avi", "/a", "/b"}));
 }
 
 TEST(PlayList, LoadM3uUnreadable) {
@@ -201,7 +184,7 @@ TEST(PlayList, SizeBound) {
     std::string bytes;
     while (bytes.size() < CPlayList::kMaxFileBytes) bytes += line;
     CPlayList list;
-    const int count = list.LoadM3uBytes(bytes);
+    const int count = list.LoadM3uBytes(bytes, "/");
     EXPECT_EQ(size_t(count), CPlayList::kMaxFileBytes / line.size());
     EXPECT_EQ(list.Entries().back(), "/v/entry-with-a-long-name.avi");
 }
