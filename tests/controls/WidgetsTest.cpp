@@ -308,6 +308,17 @@ TEST(SeekSlider, ClicksJumpAndDragsButOnlyWhenInteractive) {
     EXPECT_EQ(released.count(), 0);
     slider.SetPosition(100);  // still follows the owner
     EXPECT_EQ(slider.value(), 100);
+
+    // Switched off during a drag (the medium changed): the release still ends the press, and the
+    // slider follows the owner again.
+    slider.SetInteractive(true);
+    Press(&slider, slider.ThumbRect().center());
+    slider.SetInteractive(false);
+    Release(&slider, slider.ThumbRect().center());
+    EXPECT_FALSE(slider.IsPressing());
+    slider.SetPosition(7000);
+    EXPECT_EQ(slider.value(), 7000);
+    EXPECT_EQ(released.count(), 0);
 }
 
 TEST(SeekSlider, GrooveColours) {
