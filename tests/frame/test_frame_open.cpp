@@ -8,6 +8,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QUrl>
+#include <functional>
 #include <memory>
 
 #include "app/Profile.h"
@@ -55,6 +56,15 @@ class FrameOpenTest : public FrameTest {
     }
     bool WaitPlaying(int ms = 8000) {
         return WaitUntil([&] { return frame_->OpenState() == 6 && frame_->PlayState() == 2; }, ms);
+    }
+    // Waits until `path` is the medium that plays.
+    bool WaitPlaying(const QString& path, int ms = 15000) {
+        return WaitUntil(
+            [&] {
+                return Player()->GetFileName() == path && frame_->OpenState() == 6 &&
+                       frame_->PlayState() == 2;
+            },
+            ms);
     }
     CMediaPlayer2* Player() { return frame_->Player(); }
 
@@ -125,6 +135,15 @@ TEST_F(FrameOpenTest, LinksOpenTheMovieWithCaptionsUnderItsOwnName) {
     EXPECT_EQ(Player()->GetFileName(), movie);
     EXPECT_EQ(Player()->GetSAMIFileName(), smi);
 
+    // A link named like a medium to a file without extension opens, captions by the link's name.
+    QFile::rename(movie, dir_.path() + "/real/abc123");
+    const QString named = dir_.path() + "/named.mp4";
+    ASSERT_TRUE(QFile::link(dir_.path() + "/real/abc123", named));
+    const QString namedSmi = Write("named.smi", kSmi);
+    frame_->OnDropFiles({named});
+    ASSERT_TRUE(WaitPlaying(named));
+    EXPECT_EQ(Player()->GetSAMIFileName(), namedSmi);
+
     QString dangling = dir_.path() + "/dangling.mp4";
     ASSERT_TRUE(QFile::link(dir_.path() + "/gone.mp4", dangling));
     EXPECT_FALSE(frame_->ResolveShortcut(dangling));
@@ -171,27 +190,49 @@ TEST_F(FrameOpenTest, TheOpenSubtitleCommandAppliesTheChosenFile) {
     ASSERT_TRUE(WaitUntil([&] { return captions.count() > 0 && frame_->PlayState() == 2; }));
 }
 
-TEST_F(FrameOpenTest, PlaylistsDropsAndPrevNext) {
-    const QString one = Movie("list/one.mp4");
-    const QString two = Movie("list/two.mp4");
-    const QString m3u = Write("list/list.M3U", ("#EXTM3U\n  " + one + "  \r\n" + two + "\n\n" +
-                                                dir_.path() + "/after-blank.mp4\n")
-                                                   .toUtf8());
+TEST_F(FrameOpenTest, EveryWayOfOpeningAPlaylistReadsItAndSkipsWhatCannotPlay) {
+    const QString one = Movie("list/one.mp4"), two = Movie("list/two.mp4");
+    const QString notMedia = Write("list/notes.mp4", "only text\n");
+    const QString m3u =
+        Write("list/list.M3U",
+              ("#EXTM3U\n" + dir_.path() + "/list/gone.mp4\n" + dir_.path() + "/list/nodot\n  " +
+               notMedia + "  \r\n" + one + "\n" + two + "\n\n" + dir_.path() + "/after-blank.mp4\n")
+                  .toUtf8());
     CMyFlatButton* next = frame_->ControlBar()->Button(controlbar::kIdNext);
-    ASSERT_NE(next, nullptr);
-
-    frame_->OnDropFiles({m3u});
-    EXPECT_EQ(frame_->PlaylistLength(), 2);
-    EXPECT_TRUE(next->isEnabled());
-    ASSERT_TRUE(WaitPlaying());
-    EXPECT_EQ(Player()->GetFileName(), one);
-
+    const std::pair<const char*, std::function<void()>> ways[] = {
+        {"command line", [&] { frame_->OpenMediaPath(frame_->ResolveShortcut(m3u)); }},
+        {"hand-over",
+         [&] {
+             CProfile::Write(profile::kHandOverFile, m3u);
+             frame_->OnHandOver();
+         }},
+        {"drop", [&] { frame_->OnDropFiles({m3u}); }},
+        {"open dialog",
+         [&] {
+             frame_->SetFileChooser([&](auto&&...) { return QStringList{m3u}; });
+             frame_->OnCommand(57601);
+         }},
+    };
+    for (const auto& [way, open] : ways) {
+        SCOPED_TRACE(way);
+        frame_->OnDropFiles({two});  // a single medium ends any list
+        EXPECT_EQ(frame_->PlaylistLength(), -1);
+        EXPECT_FALSE(next->isEnabled());
+        open();
+        EXPECT_EQ(frame_->PlaylistLength(), 5);
+        EXPECT_TRUE(next->isEnabled());
+        // The missing, dotless and textual entries are passed over.
+        ASSERT_TRUE(WaitPlaying(one));
+        EXPECT_EQ(frame_->PlayList().Index(), 3);
+        EXPECT_EQ(frame_->windowTitle(), "one.mp4 - Velmora");
+    }
     frame_->OnCommand(32819);  // next
     EXPECT_EQ(Player()->GetFileName(), two);
-    frame_->OnCommand(32819);  // wraps around
-    EXPECT_EQ(Player()->GetFileName(), one);
-    frame_->OnCommand(32820);  // previous wraps back
-    EXPECT_EQ(Player()->GetFileName(), two);
+    // Steps pass over failing entries in their own direction, round the ends.
+    frame_->OnCommand(32819);
+    ASSERT_TRUE(WaitPlaying(one));
+    frame_->OnCommand(32820);
+    ASSERT_TRUE(WaitPlaying(two));
 
     // A playlist that cannot be read disables Prev and Next and opens nothing.
     frame_->OpenPlaylist(dir_.path() + "/missing.m3u");
@@ -199,13 +240,48 @@ TEST_F(FrameOpenTest, PlaylistsDropsAndPrevNext) {
     EXPECT_FALSE(next->isEnabled());
     frame_->OnCommand(32819);
     EXPECT_EQ(Player()->GetFileName(), two);
+}
 
-    // Any other dropped file ends the playlist.
-    frame_->OnDropFiles({m3u});
-    ASSERT_EQ(frame_->PlaylistLength(), 2);
-    frame_->OnDropFiles({one});
-    EXPECT_EQ(frame_->PlaylistLength(), -1);
-    EXPECT_FALSE(next->isEnabled());
+TEST_F(FrameOpenTest, APlaylistOfNothingPlayableEndsWithoutLooping) {
+    const QString m3u = Write("bad.m3u", (dir_.path() + "/gone1.mp4\n" + Write("text.mp4", "text") +
+                                          "\n" + dir_.path() + "/gone2.mp4\n")
+                                             .toUtf8());
+    QSignalSpy errors(Player(), &CMediaPlayer2::Error);
+    frame_->OpenMediaPath(m3u);
+    ASSERT_TRUE(WaitUntil([&] { return errors.count() >= 3; }, 15000));
+    testenv::Spin(1000);
+    EXPECT_EQ(errors.count(), 3);
+    EXPECT_EQ(frame_->PlayState(), 8);
+    frame_->OnCommand(32819);  // round the list once, then no further
+    ASSERT_TRUE(WaitUntil([&] { return errors.count() >= 6; }, 15000));
+    testenv::Spin(1000);
+    EXPECT_EQ(errors.count(), 6);
+}
+
+TEST_F(FrameOpenTest, AtItsEndAListStopsAndAFolderGoesOnToTheNextNumber) {
+    const QString ep09 = Movie("ep/ep09.mp4"), ep10 = Movie("ep/ep10.mp4");
+    Movie("ep/ep1a.mp4");
+    const auto playToEnd = [&](const QString& expected) {
+        ASSERT_TRUE(WaitPlaying(expected));
+        Player()->SetCurrentPosition(3.5);
+    };
+    const auto expectEnded = [&](const QString& last) {
+        ASSERT_TRUE(WaitUntil([&] { return frame_->PlayState() != 2; }, 10000));
+        testenv::Spin(500);
+        EXPECT_EQ(Player()->GetFileName(), last);
+        EXPECT_NE(frame_->PlayState(), 2);
+    };
+    frame_->OpenMediaPath(ep09);
+    playToEnd(ep09);
+    playToEnd(ep10);
+    expectEnded(ep10);  // ep1a is no number
+
+    // A list ends at its last entry: neither round to the first nor on to the folder's next.
+    frame_->OnDropFiles({Write("ep/eps.m3u", (ep10 + "\n" + ep09 + "\n").toUtf8())});
+    playToEnd(ep10);
+    playToEnd(ep09);
+    expectEnded(ep09);
+    EXPECT_EQ(frame_->PlayList().Index(), 1);
 }
 
 TEST_F(FrameOpenTest, OpenFileSortsASelectionIntoAPlaylist) {
@@ -220,8 +296,7 @@ TEST_F(FrameOpenTest, OpenFileSortsASelectionIntoAPlaylist) {
     frame_->OnCommand(32819);
     EXPECT_EQ(Player()->GetFileName(), b);
 
-    frame_->SetFileChooser(
-        [](const QString&, const QString&, const QString&, bool) { return QStringList(); });
+    frame_->SetFileChooser([](auto&&...) { return QStringList(); });
     frame_->OnCommand(57601);  // cancelled: nothing changes
     EXPECT_EQ(frame_->PlaylistLength(), 3);
 }

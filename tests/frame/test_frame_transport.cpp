@@ -69,6 +69,24 @@ TEST_F(FrameTransportTest, ButtonsLatchWithThePlayStateAndCommandsCheckIt) {
     EXPECT_TRUE(Latched(controlbar::kIdPlay));
 }
 
+TEST_F(FrameTransportTest, TheTimeShowsFromTheFirstSecondOfTheNextMedium) {
+    Start();
+    OpenClip();
+    frame_->OnCommand(32792);  // stop: 00:00 is the second last shown
+    ASSERT_TRUE(WaitUntil([&] { return frame_->PlayState() == 0; }));
+    frame_->OpenMediaPath(dir_.path() + "/missing.mp4");  // fails: the time text empties
+    ASSERT_TRUE(WaitUntil([&] { return frame_->ControlBar()->TimeText().isEmpty(); }, 8000));
+    frame_->OpenMediaPath(testenv::VideoClip());
+    QString first;
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            first = frame_->ControlBar()->TimeText();
+            return !first.isEmpty();
+        },
+        8000));
+    EXPECT_TRUE(first.startsWith("00:00/00:04")) << first.toStdString();
+}
+
 TEST_F(FrameTransportTest, SpaceOnAFocusedPanelButtonTogglesPlayWithoutClickingIt) {
     Start();
     OpenClip();
