@@ -27,28 +27,21 @@ TEST(FrameLayout, WindowedContentHeight) {
     struct Row {
         const char* what;
         Size natural;
-        int crop;
-        int extraLines;
+        int crop, extraLines;
         bool controls;
         int clientWidth;
         Size display;
         int contentBottom;
     };
+    // 2 extra lines: truncate(62.2 + 480 + 58) + 5. Crop 10: a source 576 wide.
     const Row rows[] = {
-        {"640x480 plain", {640, 480}, 0, 0, true, 640, {640, 480}, 538},
-        {"2 extra lines: truncate(62.2 + 480 + 58) + 5",
-         {640, 480},
-         0,
-         2,
-         true,
-         640,
-         {640, 480},
-         605},
-        {"1 extra line", {640, 480}, 0, 1, true, 640, {640, 480}, 574},
-        {"control bar hidden", {640, 480}, 0, 0, false, 640, {640, 480}, 480},
+        {"plain", {640, 480}, 0, 0, true, 640, {640, 480}, 538},
+        {"2 lines", {640, 480}, 0, 2, true, 640, {640, 480}, 605},
+        {"1 line", {640, 480}, 0, 1, true, 640, {640, 480}, 574},
+        {"no bar", {640, 480}, 0, 0, false, 640, {640, 480}, 480},
         {"sound only", {0, 0}, 0, 0, true, 640, {640, 0}, 58},
-        {"sound only, 2 extra lines", {0, 0}, 0, 2, true, 640, {640, 0}, 98},
-        {"crop 10: source 576 wide", {640, 480}, 10, 0, true, 640, {640, 533}, 591},
+        {"sound, 2 lines", {0, 0}, 0, 2, true, 640, {640, 0}, 98},
+        {"crop 10", {640, 480}, 10, 0, true, 640, {640, 533}, 591},
         {"320x240 at 400", {320, 240}, 0, 0, true, 400, {400, 300}, 358},
     };
     for (const Row& r : rows) {
