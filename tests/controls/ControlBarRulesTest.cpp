@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <set>
 
 #include "controls/ControlBarRules.h"
 
@@ -82,19 +81,4 @@ TEST(ControlBarRules, FacePriority) {
     for (const Row& r : rows)
         EXPECT_EQ(PlanFace(r.enabled, r.latched, r.held, r.hover), r.expected)
             << r.enabled << r.latched << r.held << r.hover;
-}
-
-TEST(ControlBarRules, ButtonTableIdsAreUniqueAndPlacedLeftToRight) {
-    std::set<int> ids;
-    int x = -1;
-    for (const ButtonDef& b : ButtonTable()) {
-        EXPECT_TRUE(ids.insert(b.id).second) << b.id;
-        if (b.placed) {
-            EXPECT_GT(b.x, x) << b.id;  // neighbours may share a column or two
-            x = b.x;
-        }
-    }
-    EXPECT_EQ(FindButton(12345), nullptr);
-    const auto all = AllBitmapIds();
-    EXPECT_EQ(std::set<int>(all.begin(), all.end()).size(), all.size());
 }

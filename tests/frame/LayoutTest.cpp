@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 using namespace frame_layout;
 
 namespace {
@@ -136,18 +138,13 @@ TEST(FrameLayout, Placement) {
 }
 
 TEST(FrameLayout, ZoomState) {
-    struct Row {
-        int displayWidth, sourceWidth;
-        Zoom expected;
-    };
-    const Row rows[] = {
+    const std::tuple<int, int, Zoom> rows[] = {
         {641, 320, Zoom::Percent200}, {160, 320, Zoom::Percent100}, {400, 320, Zoom::Free},
         {361, 300, Zoom::Free},       {360, 300, Zoom::Percent100}, {1000, 640, Zoom::Free},
     };
-    for (const Row& r : rows) {
-        SCOPED_TRACE(testing::Message() << r.displayWidth << " / " << r.sourceWidth);
-        EXPECT_EQ(DeriveZoom(r.displayWidth, r.sourceWidth), r.expected);
-    }
+    for (const auto& [displayWidth, sourceWidth, zoom] : rows)
+        EXPECT_EQ(DeriveZoom(displayWidth, sourceWidth), zoom)
+            << displayWidth << " / " << sourceWidth;
 }
 
 TEST(FrameLayout, SizingDrag) {
@@ -179,23 +176,10 @@ TEST(FrameLayout, SizingDrag) {
 }
 
 TEST(FrameLayout, MinimumSize) {
-    struct Row {
-        Size source;
-        int extraLines;
-        bool controls;
-        Size expected;
-    };
-    const Row rows[] = {
-        {{640, 480}, 0, true, {368, 276 + kMenuH + 58}},
-        // (2 x 2 / 36 + 1) x 276 = 306.67: the rule counts 2 x ph / R per line here.
-        {{640, 480}, 2, true, {368, 306 + kMenuH + 58 + 5}},
-        {{320, 0}, 0, true, {368, kMenuH + 58}},
-    };
-    for (const Row& r : rows) {
-        LayoutInputs in = Windowed(r.source, r.extraLines);
-        in.controls = r.controls;
-        EXPECT_EQ(MinimumSize(in), r.expected);
-    }
+    EXPECT_EQ(MinimumSize(Windowed({640, 480})), (Size{368, 276 + kMenuH + 58}));
+    // (2 x 2 / 36 + 1) x 276 = 306.67: the rule counts 2 x ph / R per line here.
+    EXPECT_EQ(MinimumSize(Windowed({640, 480}, 2)), (Size{368, 306 + kMenuH + 58 + 5}));
+    EXPECT_EQ(MinimumSize(Windowed({320, 0})), (Size{368, kMenuH + 58}));
 }
 
 TEST(FrameLayout, MediumSizes) {
@@ -211,21 +195,16 @@ TEST(FrameLayout, MediumSizes) {
 }
 
 TEST(FrameLayout, OpenedMediumWidth) {
-    struct Row {
-        int remembered, sourceWidth;
-        Zoom zoom;
-        OpenedSizing expected;
+    const std::tuple<int, int, Zoom, Zoom, int> rows[] = {
+        {360, 640, Zoom::Free, Zoom::Percent100, 640},  // narrower than the source
+        {800, 640, Zoom::Percent100, Zoom::Percent100, 640},
+        {800, 320, Zoom::Percent200, Zoom::Percent200, 640},
+        {800, 640, Zoom::Free, Zoom::Free, 800},
     };
-    const Row rows[] = {
-        {360, 640, Zoom::Free, {Zoom::Percent100, 640}},  // narrower than the source
-        {800, 640, Zoom::Percent100, {Zoom::Percent100, 640}},
-        {800, 320, Zoom::Percent200, {Zoom::Percent200, 640}},
-        {800, 640, Zoom::Free, {Zoom::Free, 800}},
-    };
-    for (const Row& r : rows) {
-        const OpenedSizing s = WindowForOpenedMedium(r.remembered, r.sourceWidth, r.zoom, {});
-        EXPECT_EQ(s.command, r.expected.command);
-        EXPECT_EQ(s.outerWidth, r.expected.outerWidth);
+    for (const auto& [remembered, sourceWidth, zoom, command, outerWidth] : rows) {
+        const OpenedSizing s = WindowForOpenedMedium(remembered, sourceWidth, zoom, {});
+        EXPECT_EQ(s.command, command) << remembered << " " << sourceWidth;
+        EXPECT_EQ(s.outerWidth, outerWidth) << remembered << " " << sourceWidth;
     }
     EXPECT_EQ(ZoomWidth(320, 2, {3, 24}), 643);
     EXPECT_EQ(StartWindowRect(10, 20, Windowed({320, 240})),

@@ -189,19 +189,12 @@ TEST_F(FrameOpenTest, EveryWayOfOpeningAPlaylistReadsItAndSkipsWhatCannotPlay) {
                notMedia + "  \r\n" + one + "\n" + two + "\n\n" + dir_.path() + "/after-blank.mp4\n")
                   .toUtf8());
     CMyFlatButton* next = frame_->ControlBar()->Button(controlbar::kIdNext);
+    frame_->SetFileChooser([&](auto&&...) { return QStringList{m3u}; });
     const std::pair<const char*, std::function<void()>> ways[] = {
         {"command line", [&] { frame_->OpenMediaPath(frame_->ResolveShortcut(m3u)); }},
-        {"hand-over",
-         [&] {
-             CProfile::Write(profile::kHandOverFile, m3u);
-             frame_->OnHandOver();
-         }},
+        {"hand-over", [&] { CProfile::Write(profile::kHandOverFile, m3u), frame_->OnHandOver(); }},
         {"drop", [&] { frame_->OnDropFiles({m3u}); }},
-        {"open dialog",
-         [&] {
-             frame_->SetFileChooser([&](auto&&...) { return QStringList{m3u}; });
-             frame_->OnCommand(57601);
-         }},
+        {"open dialog", [&] { frame_->OnCommand(57601); }},
     };
     for (const auto& [way, open] : ways) {
         SCOPED_TRACE(way);
@@ -283,8 +276,6 @@ TEST_F(FrameOpenTest, OpenFileSortsASelectionIntoAPlaylist) {
     frame_->OnCommand(57601);
     EXPECT_EQ(frame_->PlaylistLength(), 3);
     EXPECT_EQ(Player()->GetFileName(), a);
-    frame_->OnCommand(32819);
-    EXPECT_EQ(Player()->GetFileName(), b);
 
     frame_->SetFileChooser([](auto&&...) { return QStringList(); });
     frame_->OnCommand(57601);  // cancelled: nothing changes
