@@ -109,10 +109,9 @@ TEST(FrameLayout, Placement) {
     ASSERT_EQ(p.surroundCount, 2);
     EXPECT_EQ(p.surround[0], (Rect{639, 0, 640, 533}));
     EXPECT_EQ(p.surround[1], (Rect{0, 533, 640, 591}));
-    EXPECT_EQ(p.corners[0], (Rect{1, 0, 2, 1}));
-    EXPECT_EQ(p.corners[1], (Rect{639, 1, 640, 2}));
-    EXPECT_EQ(p.corners[2], (Rect{0, 531, 1, 532}));
-    EXPECT_EQ(p.corners[3], (Rect{638, 532, 639, 533}));
+    using Rects = std::array<Rect, 4>;
+    EXPECT_EQ(p.corners,
+              (Rects{{{1, 0, 2, 1}, {639, 1, 640, 2}, {0, 531, 1, 532}, {638, 532, 639, 533}}}));
     ASSERT_TRUE(p.zoom.has_value());
     EXPECT_EQ(*p.zoom, Zoom::Free);
 
@@ -126,13 +125,13 @@ TEST(FrameLayout, Placement) {
     EXPECT_FALSE(ComputePlacement(r, {640, 591}, pin).zoom.has_value());
 
     // A centred full-screen picture leaves bands on all four sides.
-    std::array<Rect, 4> bands;
+    Rects bands;
     ASSERT_EQ(SurroundBands({1920, 1080}, {240, 0, 1680, 1080}, bands), 2);
     ASSERT_EQ(SurroundBands({1920, 1080}, {240, 100, 1680, 980}, bands), 4);
-    EXPECT_EQ(bands[0], (Rect{0, 0, 1920, 100}));
-    EXPECT_EQ(bands[1], (Rect{0, 100, 240, 980}));
-    EXPECT_EQ(bands[2], (Rect{1679, 100, 1920, 980}));
-    EXPECT_EQ(bands[3], (Rect{0, 980, 1920, 1080}));
+    EXPECT_EQ(bands, (Rects{{{0, 0, 1920, 100},
+                             {0, 100, 240, 980},
+                             {1679, 100, 1920, 980},
+                             {0, 980, 1920, 1080}}}));
     ASSERT_EQ(SurroundBands({640, 58}, {0, 0, 640, 0}, bands), 1);
     EXPECT_EQ(bands[0], (Rect{0, 0, 640, 58}));
 }

@@ -82,7 +82,6 @@ TEST_F(FrameCaptionTest, CaptionAppearsOverThePictureAndClearsAfterABlankBlock) 
 
     const QRect picture(0, 0, 640, 480);
     const QImage shot = frame_->Content()->grab().toImage();
-    shot.save(testenv::DataDir() + "/caption-window.png");
     const CaptionPixels p = Inspect(shot, picture);
     EXPECT_GT(p.letters, 200);
     EXPECT_GT(p.fringe, 20);
