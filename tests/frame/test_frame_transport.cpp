@@ -65,23 +65,14 @@ TEST_F(FrameTransportTest, ButtonsLatchWithThePlayStateAndCommandsCheckIt) {
 
     frame_->OnCommand(32792);  // stop when stopped does nothing
     EXPECT_EQ(frame_->PlayState(), 0);
-}
 
-TEST_F(FrameTransportTest, TheTimeShowsFromTheFirstSecondOfTheNextMedium) {
-    Start();
-    OpenClip();
-    frame_->OnCommand(32792);  // stop: 00:00 is the second last shown
-    ASSERT_TRUE(WaitUntil([&] { return frame_->PlayState() == 0; }));
-    frame_->OpenMediaPath(dir_.path() + "/missing.mp4");  // fails: the time text empties
+    // 00:00 was the second last shown. After a medium that fails empties the time text, the
+    // next medium shows its first second all the same.
+    frame_->OpenMediaPath(dir_.path() + "/missing.mp4");
     ASSERT_TRUE(WaitUntil([&] { return frame_->ControlBar()->TimeText().isEmpty(); }, 8000));
     frame_->OpenMediaPath(testenv::VideoClip());
     QString first;
-    ASSERT_TRUE(WaitUntil(
-        [&] {
-            first = frame_->ControlBar()->TimeText();
-            return !first.isEmpty();
-        },
-        8000));
+    ASSERT_TRUE(WaitUntil([&] { return !(first = frame_->ControlBar()->TimeText()).isEmpty(); }));
     EXPECT_TRUE(first.startsWith("00:00/00:04")) << first.toStdString();
 }
 
@@ -92,8 +83,6 @@ TEST_F(FrameTransportTest, VolumeStepsMuteAndSeeks) {
     EXPECT_EQ(frame_->Player()->GetVolume(), -9640);
     EXPECT_EQ(frame_->ControlBar()->VolumeSlider()->value(), 0);
 
-    frame_->OnCommand(32793);  // softer at the softest step stays
-    EXPECT_EQ(frame_->CurrentSettings().volumeStep, 10);
     for (int i = 0; i < 12; ++i) frame_->OnCommand(32794);  // louder to the end
     EXPECT_EQ(frame_->CurrentSettings().volumeStep, 0);
     EXPECT_EQ(frame_->Player()->GetVolume(), 0);
