@@ -1,7 +1,8 @@
 #pragma once
-// Holds the screen saver off while the player runs, through the desktop's D-Bus inhibit
-// services. Calls never wait: without a session bus or a service nothing happens, and the bus
-// drops the inhibition by itself if the process dies.
+// Holds the screen saver (and with it the screen lock) off through the desktop's D-Bus inhibit
+// services: org.freedesktop.ScreenSaver, else org.gnome.SessionManager. Calls never wait:
+// without a session bus or a service nothing happens, and the bus drops the inhibition by itself
+// if the process dies.
 
 #include <QObject>
 
@@ -10,12 +11,18 @@ class CScreenSaverInhibitor : public QObject {
   public:
     explicit CScreenSaverInhibitor(QObject* parent = nullptr);
     ~CScreenSaverInhibitor() override;
-    void Inhibit();
-    void Release();
+    // Holds the screen saver off (true) or lets it run again (false); repeats cost nothing.
+    void SetHeld(bool held);
+    void Inhibit() { SetHeld(true); }
+    void Release() { SetHeld(false); }
 
   private:
     enum class Service { None, ScreenSaver, SessionManager };
-    Service service_ = Service::None;
+    void Request(Service service);
+    void Answered(Service service, bool ok, uint cookie);
+
+    Service service_ = Service::None;  // the service that holds our inhibition
     uint cookie_ = 0;
+    bool pending_ = false;  // an Inhibit call is on its way
     bool wanted_ = false;
 };

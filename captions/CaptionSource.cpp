@@ -153,6 +153,16 @@ OpenMediaPlan PlanOpenMedia(std::string_view path, std::string_view defaultFolde
     return plan;
 }
 
+std::string SymlinkPathToOpen(std::string_view linkPath, std::string_view targetPath) {
+    const auto nameHasDot = [](std::string_view path) {
+        const size_t slash = LastSeparator(path);
+        return path.substr(slash == std::string_view::npos ? 0 : slash + 1).find('.') !=
+               std::string_view::npos;
+    };
+    if (!nameHasDot(targetPath) && nameHasDot(linkPath)) return std::string(linkPath);
+    return std::string(targetPath);
+}
+
 bool IsCaptionFileName(std::string_view path) {
     return EndsWithNoCase(path, ".smi") || EndsWithNoCase(path, ".sami");
 }

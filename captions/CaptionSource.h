@@ -65,6 +65,11 @@ DropKind ClassifyDroppedFile(std::string_view path);
 // Nothing for other hosts, malformed escapes that decode to a NUL byte, or non-file URLs.
 std::optional<std::string> FileUrlToPath(std::string_view url);
 
+// What a symbolic link opens: its target, unless only the link's own file name has an extension
+// (a store that names its files without one), so that the link's name decides the kind of file
+// and the caption file looked up for it. Both names count, neither alone.
+std::string SymlinkPathToOpen(std::string_view linkPath, std::string_view targetPath);
+
 // The target of a freedesktop link entry (a desktop file with Type=Link in its [Desktop Entry]
 // group), given the file's text: the URL= value, unescaped; file URLs become local paths, other
 // URLs are returned as written. Nothing when the text is not a link entry or has no usable URL.

@@ -74,16 +74,6 @@ TransportChange TransportForPlayState(int state) {
     }
 }
 
-int ClampVolumeStep(int step) {
-    return std::clamp(step, 0, kVolumeSteps - 1);
-}
-
-int VolumeForStep(int step) {
-    static constexpr std::array<int, kVolumeSteps> table{0,    -90,   -190,  -300,  -440, -600,
-                                                         -790, -1040, -1390, -2000, -9640};
-    return table[static_cast<std::size_t>(ClampVolumeStep(step))];
-}
-
 Span ThumbCentreSpan(int channelLeft, int channelRight, int thumbLeft, int thumbRight) {
     const int half = (thumbRight - thumbLeft) >> 1;
     return {channelLeft + half, channelRight - half};

@@ -113,10 +113,6 @@ inline bool StopClickStops(int state) {
 }
 
 // Volume: step 0 (loudest) .. 10 (silent); the slider shows 10 - step.
-inline constexpr int kVolumeSteps = 11;
-int ClampVolumeStep(int step);
-// Control volume in 1/100 dB for a step, clamped to 0..10 first.
-int VolumeForStep(int step);
 inline int SliderPositionForVolumeStep(int step) {
     return kVolumeRangeMax - step;
 }

@@ -5,6 +5,7 @@
 #include <QStyleOptionSlider>
 #include <algorithm>
 #include <cstdlib>
+#include <utility>
 
 namespace {
 
@@ -137,15 +138,15 @@ void CSeekSlider::mousePressEvent(QMouseEvent* event) {
 }
 
 void CSeekSlider::mouseReleaseEvent(QMouseEvent* event) {
-    if (!m_interactive || event->button() != Qt::LeftButton) {
-        event->accept();
-        return;
-    }
-    const bool hadPress = m_pressing;
-    m_pressing = false;
+    event->accept();
+    if (event->button() != Qt::LeftButton) return;
+    // The press ends even when the owner switched the slider off during the drag (the medium
+    // changed): a slider left held would ignore every position it is given from then on.
+    const bool hadPress = std::exchange(m_pressing, false);
     m_tracking = false;
     QSlider::mouseReleaseEvent(event);
-    if (hadPress) emit captureReleased();
+    event->accept();
+    if (hadPress && m_interactive) emit captureReleased();
 }
 
 void CSeekSlider::resizeEvent(QResizeEvent* event) {

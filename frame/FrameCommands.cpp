@@ -5,8 +5,8 @@
 #include <array>
 #include <cmath>
 
-#include "controls/ControlDlg.h"
 #include "app/Commands.h"
+#include "controls/ControlDlg.h"
 #include "frame/MainFrame.h"
 #include "playback/MediaPlayer2.h"
 #include "playback/PlaybackRules.h"
@@ -141,8 +141,10 @@ void CMainFrame::OnStop() {
 
 void CMainFrame::OnStepPlaylist(bool forward) {
     if (playlistLength_ <= 0) return;
-    const std::string entry = forward ? playlist_.Next() : playlist_.Previous();
-    OpenMediaPath(ResolveShortcut(QString::fromStdString(entry)));
+    // Entries that fail are passed over in the direction chosen, round the ends like the step.
+    failedEntries_ = 0;
+    skip_ = forward ? Skip::Next : Skip::Previous;
+    OpenPlaylistEntry(forward ? playlist_.Next() : playlist_.Previous());
 }
 
 void CMainFrame::OnSeek(double delta) {

@@ -40,7 +40,7 @@ bool CMainFrame::ResolveShortcut(QString& path) const {
     if (info.isSymLink()) {
         const QString target = info.canonicalFilePath();
         if (target.isEmpty()) return false;  // a dangling link: use the path as given
-        path = target;
+        path = FromUtf8(caps::SymlinkPathToOpen(Utf8(path), Utf8(target)));
         return true;
     }
     if (!path.endsWith(".desktop", Qt::CaseInsensitive) || !info.isFile() ||
@@ -63,9 +63,18 @@ QString CMainFrame::ResolveShortcut(const QString& path) const {
 
 void CMainFrame::OpenMediaPath(const QString& path) {
     emit mediaPathOpened(path);
+    // A playlist is read here, entry by entry, never handed to the back end as one medium.
+    if (caps::IsPlaylistFileName(Utf8(path))) {
+        OpenPlaylist(path);
+        return;
+    }
+    OpenMedium(path);
+}
+
+bool CMainFrame::OpenMedium(const QString& path) {
     const caps::OpenMediaPlan plan =
         caps::PlanOpenMedia(Utf8(path), Utf8(CProfile::Get(profile::kCaptionFolder)), Exists);
-    if (plan.action == caps::OpenMediaPlan::Action::Nothing) return;
+    if (plan.action == caps::OpenMediaPlan::Action::Nothing) return false;
     if (plan.lastFolder) CProfile::Write(profile::kLastFolder, FromUtf8(*plan.lastFolder));
     // The caption file is set before the medium loads, so both load together.
     if (plan.setCaption) player_->SetSAMIFileName(FromUtf8(plan.captionFile));
@@ -74,6 +83,36 @@ void CMainFrame::OpenMediaPath(const QString& path) {
     } else {
         player_->Open(FromUtf8(plan.target));
     }
+    return true;
+}
+
+void CMainFrame::OpenPlaylistEntry(std::string entry) {
+    // Entries that cannot even be handed over (a playlist inside the playlist, a path that opens
+    // nothing) are skipped here; the ones the back end refuses, when it reports the error.
+    for (;;) {
+        const QString path = ResolveShortcut(FromUtf8(entry));
+        if (!caps::IsPlaylistFileName(Utf8(path)) && OpenMedium(path)) return;
+        if (!NextAfterFailedEntry(entry)) return;
+    }
+}
+
+bool CMainFrame::NextAfterFailedEntry(std::string& entry) {
+    // Each entry is tried at most once in a row, so a list of nothing but failures ends.
+    if (playlistLength_ <= 0 || ++failedEntries_ >= playlistLength_) return false;
+    switch (skip_) {
+        case Skip::Onward:
+            // Like the end of a medium, a failure of the last entry ends the list.
+            if (playlist_.Index() >= playlistLength_ - 1) return false;
+            entry = playlist_.Next();
+            return true;
+        case Skip::Next:
+            entry = playlist_.Next();
+            return true;
+        case Skip::Previous:
+            entry = playlist_.Previous();
+            return true;
+    }
+    return false;
 }
 
 void CMainFrame::ApplySubtitleFile(const QString& path) {
@@ -91,13 +130,11 @@ void CMainFrame::ApplySubtitleFile(const QString& path) {
 
 void CMainFrame::OpenPlaylist(const QString& path) {
     playlist_.Clear();
+    failedEntries_ = 0;
+    skip_ = Skip::Onward;
     playlistLength_ = playlist_.LoadM3u(Utf8(path));
-    if (playlistLength_ > 0) {
-        OpenMediaPath(ResolveShortcut(FromUtf8(playlist_.First())));
-        EnablePrevNext(true);
-    } else {
-        EnablePrevNext(false);
-    }
+    EnablePrevNext(playlistLength_ > 0);
+    if (playlistLength_ > 0) OpenPlaylistEntry(playlist_.First());
 }
 
 void CMainFrame::OnDropFiles(const QStringList& paths) {
@@ -164,11 +201,12 @@ void CMainFrame::OnOpenFile() {
     std::vector<std::string> entries;
     for (const QString& p : paths) entries.push_back(Utf8(p));
     playlist_.Clear();
-    EnablePrevNext(false);
+    failedEntries_ = 0;
+    skip_ = Skip::Onward;
     playlistLength_ = int(entries.size());
     playlist_.AssignSorted(std::move(entries));
     EnablePrevNext(true);
-    OpenMediaPath(FromUtf8(playlist_.First()));
+    OpenPlaylistEntry(playlist_.First());
 }
 
 void CMainFrame::OnOpenSubtitle() {

@@ -16,6 +16,7 @@ namespace pb = velmora::playback;
 void CMainFrame::OnOpenStateChange(long /*oldState*/, long newState) {
     namespace fl = frame_layout;
     if (newState == 6) {
+        failedEntries_ = 0;
         const int w = int(player_->GetImageSourceWidth()), h = int(player_->GetImageSourceHeight());
         natural_ = fl::NaturalSize(w, h);
         if (!fl::IsSoundOnly(w, h)) {
@@ -63,6 +64,7 @@ void CMainFrame::OnOpenStateChange(long /*oldState*/, long newState) {
         layout_ = fl::ComputeLayout(LayoutInputs(), {width(), height()});
         PlaceChildren(content_->width(), content_->height());
     }
+    UpdateScreenSaver();
 }
 
 void CMainFrame::OnPlayStateChange(long /*oldState*/, long newState) {
@@ -76,6 +78,7 @@ void CMainFrame::OnPlayStateChange(long /*oldState*/, long newState) {
         pollTimer_.stop();
         ShowPosition(0);
     }
+    UpdateScreenSaver();
 }
 
 void CMainFrame::OnPositionChange(double /*oldPosition*/, double newPosition) {
@@ -101,6 +104,8 @@ void CMainFrame::OnPollTimer() {
 
 void CMainFrame::ShowPosition(int seconds) {
     if (seconds < 0) {
+        // Emptied: the next medium's first second is shown again, even when it equals this one's.
+        lastShownSecond_ = -1;
         controlBar_->SetTimeText(QString());
         return;
     }
@@ -111,6 +116,7 @@ void CMainFrame::ShowPosition(int seconds) {
 
 void CMainFrame::SetDurationText(int seconds) {
     durationText_ = QString::fromStdString(pb::FormatTime(std::max(0, seconds)));
+    lastShownSecond_ = -1;  // a new medium: its first second shows, with the new duration
 }
 
 void CMainFrame::OnScriptCommand(const QString& type, const QString& param) {
@@ -123,12 +129,17 @@ void CMainFrame::OnScriptCommand(const QString& type, const QString& param) {
 void CMainFrame::OnMediaError() {
     HideCaption();
     ResetToEmpty();
+    // An entry of a playlist that cannot be played (missing, unreadable, not a medium) is
+    // skipped rather than ending the list.
+    std::string entry;
+    if (NextAfterFailedEntry(entry)) OpenPlaylistEntry(std::move(entry));
 }
 
 void CMainFrame::OnEndOfStream(long /*result*/) {
     if (playlistLength_ > 0) {
         if (playlist_.Index() >= playlistLength_ - 1) return;  // the last entry ends playback
-        OpenMediaPath(ResolveShortcut(QString::fromStdString(playlist_.Next())));
+        skip_ = Skip::Onward;
+        OpenPlaylistEntry(playlist_.Next());
         return;
     }
     // Without a playlist, the next numbered file of the same folder follows.

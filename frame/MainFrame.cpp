@@ -79,7 +79,6 @@ bool CMainFrame::OnCreate() {
     LoadWindowPosition();
     controlBar_->setVisible(settings_.controls);
     screenSaver_ = new CScreenSaverInhibitor(this);
-    screenSaver_->Inhibit();
     return true;
 }
 
@@ -143,6 +142,20 @@ void CMainFrame::ResetToEmpty() {
     ShowPosition(-1);
     player_->MediaWindow()->hide();
     HideCaption();
+    UpdateScreenSaver();
+}
+
+void CMainFrame::UpdateScreenSaver() {
+    if (!screenSaver_) return;
+    // Only a picture playing in a window that can be seen keeps the screen awake; an idle,
+    // paused, sound-only or minimised player lets the session blank and lock as usual.
+    screenSaver_->SetHeld(!shutDown_ && openState_ == 6 && playState_ == 2 && !soundOnly_ &&
+                          !isMinimized());
+}
+
+void CMainFrame::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange) UpdateScreenSaver();
 }
 
 void CMainFrame::OnHandOver(const QString& sentPath) {
@@ -222,7 +235,7 @@ void CMainFrame::Shutdown() {
     retire(captionWnd_);
     retire(surround_);
     for (CCornerWnd*& corner : corners_) retire(corner);
-    if (screenSaver_) screenSaver_->Release();
+    UpdateScreenSaver();  // released: the window is going
     // A window that could not be made never loaded the settings: keep the stored ones.
     if (settingsLoaded_) SaveSettings();
 }

@@ -14,6 +14,7 @@
 #include <QRect>
 #include <QString>
 #include <functional>
+#include <string>
 
 #include "captions/CaptionParser.h"
 #include "frame/Layout.h"
@@ -44,11 +45,11 @@ class CMainFrame : public QMainWindow {
     void OnCommand(int id);
     bool IsCommandEnabled(int id) const;
 
-    // Replaces a path naming a shortcut (a symbolic link or a desktop link entry) by its target.
-    // Returns true when it did.
+    // Replaces a path naming a shortcut (a symbolic link or a desktop link entry) by its target;
+    // a link whose target has no extension in its name stays as it is. True when it resolved.
     bool ResolveShortcut(QString& path) const;
     QString ResolveShortcut(const QString& path) const;
-    // Opens a medium with the caption file found for it.
+    // Opens a medium with the caption file found for it; a playlist file goes to OpenPlaylist.
     void OpenMediaPath(const QString& path);
     // Makes a caption file the current one for the medium that is loaded.
     void ApplySubtitleFile(const QString& path);
@@ -117,6 +118,7 @@ class CMainFrame : public QMainWindow {
     void captionParsed();
 
   protected:
+    void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -133,6 +135,8 @@ class CMainFrame : public QMainWindow {
     void SaveSettings();
     void Shutdown();
     void BringForward(const QString& activationToken);
+    // Holds the screen saver off exactly while a picture plays in a visible window.
+    void UpdateScreenSaver();
 
     // Layout.
     frame_layout::LayoutInputs LayoutInputs() const;
@@ -157,6 +161,12 @@ class CMainFrame : public QMainWindow {
     void OnSeek(double delta);
     void OnMute();
     void ClearPlaylistForSingleItem();
+    // Opens one medium; false when the path opens nothing at all.
+    bool OpenMedium(const QString& path);
+    // Opens a playlist entry, moving on past entries that fail.
+    void OpenPlaylistEntry(std::string entry);
+    // After a failed entry: the entry to try next, or false when the list ends here.
+    bool NextAfterFailedEntry(std::string& entry);
     void EnablePrevNext(bool enable);
     QStringList ChooseFiles(const QString& title, const QString& filter, const QString& startFolder,
                             bool multiple);
@@ -185,6 +195,11 @@ class CMainFrame : public QMainWindow {
     long openState_ = 0;
     long playState_ = 8;
     int playlistLength_ = -1;
+    int failedEntries_ = 0;  // playlist entries failed in a row
+    // Where a failed playlist entry moves on to: on towards the list's end, or round it in the
+    // direction of the Next or Previous step that chose the entry.
+    enum class Skip { Onward, Next, Previous };
+    Skip skip_ = Skip::Onward;
     int lastShownSecond_ = -1;
     QString durationText_;
     QBasicTimer pollTimer_;

@@ -17,7 +17,7 @@ packages=(
 )
 if [ "$mode" = test ]; then
     packages+=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth x11-utils xdotool
-               imagemagick mpv clang libclang-rt-14-dev openbox weston)
+               imagemagick mpv clang libclang-rt-14-dev openbox weston dbus)
 fi
 
 missing=()

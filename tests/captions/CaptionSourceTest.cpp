@@ -210,6 +210,18 @@ TEST(CaptionSource, FileUrls) {
     for (const auto& row : rows) EXPECT_EQ(FileUrlToPath(row.url), row.path) << row.url;
 }
 
+TEST(CaptionSource, SymlinksOpenTheTargetUnlessOnlyTheLinkNamesTheKind) {
+    const struct {
+        const char *link, *target, *opened;
+    } rows[] = {
+        {"/v/movie.mp4", "/store/abc123", "/v/movie.mp4"},
+        {"/v/movie", "/store/film.avi", "/store/film.avi"},
+        {"/v/movie.mp4", "/store/film.avi", "/store/film.avi"},
+        {"/v/movie", "/store.d/abc123", "/store.d/abc123"},  // neither name has a dot
+    };
+    for (const auto& row : rows) EXPECT_EQ(SymlinkPathToOpen(row.link, row.target), row.opened);
+}
+
 TEST(CaptionSource, DesktopLinkTargets) {
     const struct {
         const char* name;

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 using namespace frame_layout;
 
 namespace {
@@ -27,28 +29,21 @@ TEST(FrameLayout, WindowedContentHeight) {
     struct Row {
         const char* what;
         Size natural;
-        int crop;
-        int extraLines;
+        int crop, extraLines;
         bool controls;
         int clientWidth;
         Size display;
         int contentBottom;
     };
+    // 2 extra lines: truncate(62.2 + 480 + 58) + 5. Crop 10: a source 576 wide.
     const Row rows[] = {
-        {"640x480 plain", {640, 480}, 0, 0, true, 640, {640, 480}, 538},
-        {"2 extra lines: truncate(62.2 + 480 + 58) + 5",
-         {640, 480},
-         0,
-         2,
-         true,
-         640,
-         {640, 480},
-         605},
-        {"1 extra line", {640, 480}, 0, 1, true, 640, {640, 480}, 574},
-        {"control bar hidden", {640, 480}, 0, 0, false, 640, {640, 480}, 480},
+        {"plain", {640, 480}, 0, 0, true, 640, {640, 480}, 538},
+        {"2 lines", {640, 480}, 0, 2, true, 640, {640, 480}, 605},
+        {"1 line", {640, 480}, 0, 1, true, 640, {640, 480}, 574},
+        {"no bar", {640, 480}, 0, 0, false, 640, {640, 480}, 480},
         {"sound only", {0, 0}, 0, 0, true, 640, {640, 0}, 58},
-        {"sound only, 2 extra lines", {0, 0}, 0, 2, true, 640, {640, 0}, 98},
-        {"crop 10: source 576 wide", {640, 480}, 10, 0, true, 640, {640, 533}, 591},
+        {"sound, 2 lines", {0, 0}, 0, 2, true, 640, {640, 0}, 98},
+        {"crop 10", {640, 480}, 10, 0, true, 640, {640, 533}, 591},
         {"320x240 at 400", {320, 240}, 0, 0, true, 400, {400, 300}, 358},
     };
     for (const Row& r : rows) {
@@ -114,10 +109,9 @@ TEST(FrameLayout, Placement) {
     ASSERT_EQ(p.surroundCount, 2);
     EXPECT_EQ(p.surround[0], (Rect{639, 0, 640, 533}));
     EXPECT_EQ(p.surround[1], (Rect{0, 533, 640, 591}));
-    EXPECT_EQ(p.corners[0], (Rect{1, 0, 2, 1}));
-    EXPECT_EQ(p.corners[1], (Rect{639, 1, 640, 2}));
-    EXPECT_EQ(p.corners[2], (Rect{0, 531, 1, 532}));
-    EXPECT_EQ(p.corners[3], (Rect{638, 532, 639, 533}));
+    using Rects = std::array<Rect, 4>;
+    EXPECT_EQ(p.corners,
+              (Rects{{{1, 0, 2, 1}, {639, 1, 640, 2}, {0, 531, 1, 532}, {638, 532, 639, 533}}}));
     ASSERT_TRUE(p.zoom.has_value());
     EXPECT_EQ(*p.zoom, Zoom::Free);
 
@@ -131,30 +125,25 @@ TEST(FrameLayout, Placement) {
     EXPECT_FALSE(ComputePlacement(r, {640, 591}, pin).zoom.has_value());
 
     // A centred full-screen picture leaves bands on all four sides.
-    std::array<Rect, 4> bands;
+    Rects bands;
     ASSERT_EQ(SurroundBands({1920, 1080}, {240, 0, 1680, 1080}, bands), 2);
     ASSERT_EQ(SurroundBands({1920, 1080}, {240, 100, 1680, 980}, bands), 4);
-    EXPECT_EQ(bands[0], (Rect{0, 0, 1920, 100}));
-    EXPECT_EQ(bands[1], (Rect{0, 100, 240, 980}));
-    EXPECT_EQ(bands[2], (Rect{1679, 100, 1920, 980}));
-    EXPECT_EQ(bands[3], (Rect{0, 980, 1920, 1080}));
+    EXPECT_EQ(bands, (Rects{{{0, 0, 1920, 100},
+                             {0, 100, 240, 980},
+                             {1679, 100, 1920, 980},
+                             {0, 980, 1920, 1080}}}));
     ASSERT_EQ(SurroundBands({640, 58}, {0, 0, 640, 0}, bands), 1);
     EXPECT_EQ(bands[0], (Rect{0, 0, 640, 58}));
 }
 
 TEST(FrameLayout, ZoomState) {
-    struct Row {
-        int displayWidth, sourceWidth;
-        Zoom expected;
-    };
-    const Row rows[] = {
+    const std::tuple<int, int, Zoom> rows[] = {
         {641, 320, Zoom::Percent200}, {160, 320, Zoom::Percent100}, {400, 320, Zoom::Free},
         {361, 300, Zoom::Free},       {360, 300, Zoom::Percent100}, {1000, 640, Zoom::Free},
     };
-    for (const Row& r : rows) {
-        SCOPED_TRACE(testing::Message() << r.displayWidth << " / " << r.sourceWidth);
-        EXPECT_EQ(DeriveZoom(r.displayWidth, r.sourceWidth), r.expected);
-    }
+    for (const auto& [displayWidth, sourceWidth, zoom] : rows)
+        EXPECT_EQ(DeriveZoom(displayWidth, sourceWidth), zoom)
+            << displayWidth << " / " << sourceWidth;
 }
 
 TEST(FrameLayout, SizingDrag) {
@@ -186,23 +175,10 @@ TEST(FrameLayout, SizingDrag) {
 }
 
 TEST(FrameLayout, MinimumSize) {
-    struct Row {
-        Size source;
-        int extraLines;
-        bool controls;
-        Size expected;
-    };
-    const Row rows[] = {
-        {{640, 480}, 0, true, {368, 276 + kMenuH + 58}},
-        // (2 x 2 / 36 + 1) x 276 = 306.67: the rule counts 2 x ph / R per line here.
-        {{640, 480}, 2, true, {368, 306 + kMenuH + 58 + 5}},
-        {{320, 0}, 0, true, {368, kMenuH + 58}},
-    };
-    for (const Row& r : rows) {
-        LayoutInputs in = Windowed(r.source, r.extraLines);
-        in.controls = r.controls;
-        EXPECT_EQ(MinimumSize(in), r.expected);
-    }
+    EXPECT_EQ(MinimumSize(Windowed({640, 480})), (Size{368, 276 + kMenuH + 58}));
+    // (2 x 2 / 36 + 1) x 276 = 306.67: the rule counts 2 x ph / R per line here.
+    EXPECT_EQ(MinimumSize(Windowed({640, 480}, 2)), (Size{368, 306 + kMenuH + 58 + 5}));
+    EXPECT_EQ(MinimumSize(Windowed({320, 0})), (Size{368, kMenuH + 58}));
 }
 
 TEST(FrameLayout, MediumSizes) {
@@ -218,21 +194,16 @@ TEST(FrameLayout, MediumSizes) {
 }
 
 TEST(FrameLayout, OpenedMediumWidth) {
-    struct Row {
-        int remembered, sourceWidth;
-        Zoom zoom;
-        OpenedSizing expected;
+    const std::tuple<int, int, Zoom, Zoom, int> rows[] = {
+        {360, 640, Zoom::Free, Zoom::Percent100, 640},  // narrower than the source
+        {800, 640, Zoom::Percent100, Zoom::Percent100, 640},
+        {800, 320, Zoom::Percent200, Zoom::Percent200, 640},
+        {800, 640, Zoom::Free, Zoom::Free, 800},
     };
-    const Row rows[] = {
-        {360, 640, Zoom::Free, {Zoom::Percent100, 640}},  // narrower than the source
-        {800, 640, Zoom::Percent100, {Zoom::Percent100, 640}},
-        {800, 320, Zoom::Percent200, {Zoom::Percent200, 640}},
-        {800, 640, Zoom::Free, {Zoom::Free, 800}},
-    };
-    for (const Row& r : rows) {
-        const OpenedSizing s = WindowForOpenedMedium(r.remembered, r.sourceWidth, r.zoom, {});
-        EXPECT_EQ(s.command, r.expected.command);
-        EXPECT_EQ(s.outerWidth, r.expected.outerWidth);
+    for (const auto& [remembered, sourceWidth, zoom, command, outerWidth] : rows) {
+        const OpenedSizing s = WindowForOpenedMedium(remembered, sourceWidth, zoom, {});
+        EXPECT_EQ(s.command, command) << remembered << " " << sourceWidth;
+        EXPECT_EQ(s.outerWidth, outerWidth) << remembered << " " << sourceWidth;
     }
     EXPECT_EQ(ZoomWidth(320, 2, {3, 24}), 643);
     EXPECT_EQ(StartWindowRect(10, 20, Windowed({320, 240})),

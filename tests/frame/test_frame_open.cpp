@@ -1,23 +1,17 @@
 // The main window opening real media: caption lookup, links, caption files applied while
 // playing, drops, playlists and odd file names.
 
-#include <gtest/gtest.h>
-
 #include <QDir>
 #include <QFile>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QUrl>
-#include <memory>
+#include <functional>
 
-#include "app/Profile.h"
 #include "controls/ControlBarRules.h"
 #include "controls/ControlDlg.h"
 #include "controls/MyFlatButton.h"
-#include "frame/MainFrame.h"
 #include "playback/MediaPlayer2.h"
 #include "tests/support/FrameTest.h"
-#include "tests/support/TestEnv.h"
 
 namespace {
 
@@ -38,11 +32,11 @@ class FrameOpenTest : public FrameTest {
         Start();
     }
 
-    // A copy of the test clip at dir_/relative, with the folders it needs.
-    QString Movie(const QString& relative) {
+    // A copy of the test clip (or another) at dir_/relative, with the folders it needs.
+    QString Movie(const QString& relative, const QString& clip = {}) {
         const QString path = dir_.path() + "/" + relative;
         QDir().mkpath(QFileInfo(path).absolutePath());
-        EXPECT_TRUE(QFile::copy(clip_, path));
+        EXPECT_TRUE(QFile::copy(clip.isEmpty() ? clip_ : clip, path));
         return path;
     }
     QString Write(const QString& relative, const QByteArray& bytes) {
@@ -55,6 +49,15 @@ class FrameOpenTest : public FrameTest {
     }
     bool WaitPlaying(int ms = 8000) {
         return WaitUntil([&] { return frame_->OpenState() == 6 && frame_->PlayState() == 2; }, ms);
+    }
+    // Waits until `path` is the medium that plays.
+    bool WaitPlaying(const QString& path, int ms = 15000) {
+        return WaitUntil(
+            [&] {
+                return Player()->GetFileName() == path && frame_->OpenState() == 6 &&
+                       frame_->PlayState() == 2;
+            },
+            ms);
     }
     CMediaPlayer2* Player() { return frame_->Player(); }
 
@@ -74,30 +77,20 @@ TEST_F(FrameOpenTest, CaptionsBesideTheMovieOrInTheDefaultFolder) {
     ASSERT_TRUE(WaitUntil([&] { return captions.count() > 0; }));
     EXPECT_EQ(frame_->CaptionParser().CaptionText(), "첫 줄 둘째 줄  ");
 
-    // Not beside it: the default caption folder, but only when its name has 2+ characters.
+    // Not beside it: the default caption folder.
     const QString other = Movie("other/movie.mp4");
     const QString inFolder = Write("자막/movie.smi", kSmi);
     CProfile::Write(profile::kCaptionFolder, dir_.path() + "/자막");
     frame_->OpenMediaPath(other);
     EXPECT_EQ(Player()->GetSAMIFileName(), inFolder);
-    CProfile::Write(profile::kCaptionFolder, "/");
-    frame_->OpenMediaPath(other);
-    EXPECT_EQ(Player()->GetSAMIFileName(), "");
-    ASSERT_TRUE(WaitPlaying());
+    ASSERT_TRUE(WaitPlaying(other));
     EXPECT_EQ(CProfile::Get(profile::kLastFolder), dir_.path() + "/other");
 }
 
-TEST_F(FrameOpenTest, AddressesKeepTheCaptionFileAndDotlessPathsOpenNothing) {
-    const QString movie = Movie("m.mp4");
+TEST_F(FrameOpenTest, AnAddressKeepsTheCaptionFile) {
     const QString smi = Write("m.smi", kSmi);
-    frame_->OpenMediaPath(movie);
+    frame_->OpenMediaPath(Movie("m.mp4"));
     ASSERT_TRUE(WaitPlaying());
-
-    frame_->OpenMediaPath(dir_.path() + "/no_dot_here");
-    testenv::Spin(200);
-    EXPECT_EQ(Player()->GetFileName(), movie);
-    EXPECT_EQ(frame_->OpenState(), 6);
-
     // Nothing listens there: the address fails, the caption file stays, the window empties.
     QSignalSpy errors(Player(), &CMediaPlayer2::Error);
     frame_->OpenMediaPath("http://127.0.0.1:9/stream.mp4");
@@ -124,6 +117,15 @@ TEST_F(FrameOpenTest, LinksOpenTheMovieWithCaptionsUnderItsOwnName) {
     ASSERT_TRUE(WaitPlaying());
     EXPECT_EQ(Player()->GetFileName(), movie);
     EXPECT_EQ(Player()->GetSAMIFileName(), smi);
+
+    // A link named like a medium to a file without extension opens, captions by the link's name.
+    QFile::rename(movie, dir_.path() + "/real/abc123");
+    const QString named = dir_.path() + "/named.mp4";
+    ASSERT_TRUE(QFile::link(dir_.path() + "/real/abc123", named));
+    const QString namedSmi = Write("named.smi", kSmi);
+    frame_->OnDropFiles({named});
+    ASSERT_TRUE(WaitPlaying(named));
+    EXPECT_EQ(Player()->GetSAMIFileName(), namedSmi);
 
     QString dangling = dir_.path() + "/dangling.mp4";
     ASSERT_TRUE(QFile::link(dir_.path() + "/gone.mp4", dangling));
@@ -158,40 +160,49 @@ TEST_F(FrameOpenTest, TheOpenSubtitleCommandAppliesTheChosenFile) {
     frame_->OpenMediaPath(Movie("b.mp4"));
     ASSERT_TRUE(WaitPlaying());
     const QString smi = Write("chosen.smi", kSmi);
-    QString filter;
-    frame_->SetFileChooser([&](const QString&, const QString& f, const QString&, bool multiple) {
-        EXPECT_FALSE(multiple);
-        filter = f;
-        return QStringList{smi};
-    });
+    frame_->SetFileChooser([&](auto&&...) { return QStringList{smi}; });
     QSignalSpy captions(frame_.get(), &CMainFrame::captionParsed);
     frame_->OnCommand(32807);
-    EXPECT_TRUE(filter.startsWith("자막 파일(*.smi;*.sami;)"));
     EXPECT_EQ(Player()->GetSAMIFileName(), smi);
     ASSERT_TRUE(WaitUntil([&] { return captions.count() > 0 && frame_->PlayState() == 2; }));
 }
 
-TEST_F(FrameOpenTest, PlaylistsDropsAndPrevNext) {
-    const QString one = Movie("list/one.mp4");
-    const QString two = Movie("list/two.mp4");
-    const QString m3u = Write("list/list.M3U", ("#EXTM3U\n  " + one + "  \r\n" + two + "\n\n" +
-                                                dir_.path() + "/after-blank.mp4\n")
-                                                   .toUtf8());
+TEST_F(FrameOpenTest, EveryWayOfOpeningAPlaylistReadsItAndSkipsWhatCannotPlay) {
+    const QString one = Movie("list/one.mp4"), two = Movie("list/two.mp4");
+    const QString notMedia = Write("list/notes.mp4", "only text\n");
+    const QString m3u =
+        Write("list/list.M3U",
+              ("#EXTM3U\n" + dir_.path() + "/list/gone.mp4\n" + dir_.path() + "/list/nodot\n  " +
+               notMedia + "  \r\n" + one + "\n" + two + "\n\n" + dir_.path() + "/after-blank.mp4\n")
+                  .toUtf8());
     CMyFlatButton* next = frame_->ControlBar()->Button(controlbar::kIdNext);
-    ASSERT_NE(next, nullptr);
-
-    frame_->OnDropFiles({m3u});
-    EXPECT_EQ(frame_->PlaylistLength(), 2);
-    EXPECT_TRUE(next->isEnabled());
-    ASSERT_TRUE(WaitPlaying());
-    EXPECT_EQ(Player()->GetFileName(), one);
-
+    frame_->SetFileChooser([&](auto&&...) { return QStringList{m3u}; });
+    const std::pair<const char*, std::function<void()>> ways[] = {
+        {"command line", [&] { frame_->OpenMediaPath(frame_->ResolveShortcut(m3u)); }},
+        {"hand-over", [&] { CProfile::Write(profile::kHandOverFile, m3u), frame_->OnHandOver(); }},
+        {"drop", [&] { frame_->OnDropFiles({m3u}); }},
+        {"open dialog", [&] { frame_->OnCommand(57601); }},
+    };
+    for (const auto& [way, open] : ways) {
+        SCOPED_TRACE(way);
+        frame_->OnDropFiles({two});  // a single medium ends any list
+        EXPECT_EQ(frame_->PlaylistLength(), -1);
+        EXPECT_FALSE(next->isEnabled());
+        open();
+        EXPECT_EQ(frame_->PlaylistLength(), 5);
+        EXPECT_TRUE(next->isEnabled());
+        // The missing, dotless and textual entries are passed over.
+        ASSERT_TRUE(WaitPlaying(one));
+        EXPECT_EQ(frame_->PlayList().Index(), 3);
+        EXPECT_EQ(frame_->windowTitle(), "one.mp4 - Velmora");
+    }
     frame_->OnCommand(32819);  // next
     EXPECT_EQ(Player()->GetFileName(), two);
-    frame_->OnCommand(32819);  // wraps around
-    EXPECT_EQ(Player()->GetFileName(), one);
-    frame_->OnCommand(32820);  // previous wraps back
-    EXPECT_EQ(Player()->GetFileName(), two);
+    // Steps pass over failing entries in their own direction, round the ends.
+    frame_->OnCommand(32819);
+    ASSERT_TRUE(WaitPlaying(one));
+    frame_->OnCommand(32820);
+    ASSERT_TRUE(WaitPlaying(two));
 
     // A playlist that cannot be read disables Prev and Next and opens nothing.
     frame_->OpenPlaylist(dir_.path() + "/missing.m3u");
@@ -200,12 +211,59 @@ TEST_F(FrameOpenTest, PlaylistsDropsAndPrevNext) {
     frame_->OnCommand(32819);
     EXPECT_EQ(Player()->GetFileName(), two);
 
-    // Any other dropped file ends the playlist.
-    frame_->OnDropFiles({m3u});
-    ASSERT_EQ(frame_->PlaylistLength(), 2);
-    frame_->OnDropFiles({one});
-    EXPECT_EQ(frame_->PlaylistLength(), -1);
-    EXPECT_FALSE(next->isEnabled());
+    // A list of nothing playable ends, also after a step round it.
+    const QString bad = Write("bad.m3u", (dir_.path() + "/gone1.mp4\n" + Write("text.mp4", "text") +
+                                          "\n" + dir_.path() + "/gone2.mp4\n")
+                                             .toUtf8());
+    QSignalSpy errors(Player(), &CMediaPlayer2::Error);
+    frame_->OpenMediaPath(bad);
+    ASSERT_TRUE(WaitUntil([&] { return errors.count() >= 3; }, 15000));
+    testenv::Spin(1000);
+    EXPECT_EQ(errors.count(), 3);
+    EXPECT_EQ(frame_->PlayState(), 8);
+    frame_->OnCommand(32819);  // round the list once, then no further
+    ASSERT_TRUE(WaitUntil([&] { return errors.count() >= 6; }, 15000));
+    testenv::Spin(1000);
+    EXPECT_EQ(errors.count(), 6);
+}
+
+TEST_F(FrameOpenTest, AtItsEndAListStopsAndAFolderGoesOnToTheNextNumber) {
+    const QString second = testenv::MakeClip(
+        "video-1s.mp4", {"-f", "lavfi", "-i", "testsrc=size=160x120:rate=25:duration=1", "-c:v",
+                         "libx264", "-preset", "ultrafast", "-pix_fmt", "yuv420p"});
+    const QString ep09 = Movie("ep/ep09.mp4", second), ep10 = Movie("ep/ep10.mp4", second),
+                  ep1a = Movie("ep/ep1a.mp4", second);
+    const QString list = Write("ep/eps.m3u", (ep1a + "\n" + ep09 + "\n").toUtf8());
+    // Each row ends the first medium of a new window: what the window opens next is checked,
+    // not how the media control then plays it.
+    const struct {
+        const char* what;
+        std::function<void()> open;
+        QString ended, next;  // next: the medium opened after the end, or none
+    } rows[] = {
+        {"next numbered file", [&] { frame_->OpenMediaPath(ep09); }, ep09, ep10},
+        {"ep1a is no number", [&] { frame_->OpenMediaPath(ep10); }, ep10, {}},
+        {"next entry", [&] { frame_->OnDropFiles({list}); }, ep1a, ep09},
+        {"the last entry: neither round nor on to the folder's ep10",
+         [&] { frame_->OnDropFiles({list}), frame_->OnCommand(32820); },
+         ep09,
+         {}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        frame_->close();
+        Start();
+        row.open();
+        ASSERT_TRUE(WaitPlaying(row.ended));
+        if (!row.next.isEmpty()) {
+            EXPECT_TRUE(WaitUntil([&] { return Player()->GetFileName() == row.next; }, 10000));
+            continue;
+        }
+        ASSERT_TRUE(WaitUntil([&] { return frame_->PlayState() != 2; }, 10000));
+        testenv::Spin(500);
+        EXPECT_EQ(Player()->GetFileName(), row.ended);
+        EXPECT_NE(frame_->PlayState(), 2);
+    }
 }
 
 TEST_F(FrameOpenTest, OpenFileSortsASelectionIntoAPlaylist) {
@@ -217,11 +275,8 @@ TEST_F(FrameOpenTest, OpenFileSortsASelectionIntoAPlaylist) {
     frame_->OnCommand(57601);
     EXPECT_EQ(frame_->PlaylistLength(), 3);
     EXPECT_EQ(Player()->GetFileName(), a);
-    frame_->OnCommand(32819);
-    EXPECT_EQ(Player()->GetFileName(), b);
 
-    frame_->SetFileChooser(
-        [](const QString&, const QString&, const QString&, bool) { return QStringList(); });
+    frame_->SetFileChooser([](auto&&...) { return QStringList(); });
     frame_->OnCommand(57601);  // cancelled: nothing changes
     EXPECT_EQ(frame_->PlaylistLength(), 3);
 }
