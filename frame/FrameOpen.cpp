@@ -173,8 +173,7 @@ QStringList CMainFrame::ChooseFiles(const QString& title, const QString& filter,
 }
 
 void CMainFrame::OnOpenFile() {
-    // The dialog starts in the folder of the last medium, which also becomes the folder that
-    // relative playlist entries are read from.
+    // The dialog starts in the folder of the last medium.
     const QString last = CProfile::Get(profile::kLastFolder);
     if (last.size() > 1) QDir::setCurrent(last);
     const QString filter =
