@@ -47,10 +47,6 @@ int Mismatches(const QImage& shot, QPoint at, const QImage& face) {
     return bad;
 }
 
-QRgb Colour(QWidget& w, QPalette::ColorRole role) {
-    return w.palette().color(QPalette::Active, role).rgb();
-}
-
 void Press(QWidget* w, QPoint p) {
     QTest::mousePress(w, Qt::LeftButton, {}, p);
 }
@@ -121,9 +117,10 @@ TEST(FlatButton, FacesAndFramesOnScreen) {
     Panel panel;
     CMyFlatButton* play = panel.B(kIdPlay);
     CMyFlatButton* pause = panel.B(kIdPause);
-    const QRgb background = Colour(*panel.dlg, QPalette::Button);
-    const QRgb shadow = Colour(*panel.dlg, QPalette::Dark);
-    const QRgb highlight = Colour(*panel.dlg, QPalette::Light);
+    const QPalette& pal = panel.dlg->palette();
+    const QRgb background = pal.color(QPalette::Button).rgb(),
+               shadow = pal.color(QPalette::Dark).rgb(),
+               highlight = pal.color(QPalette::Light).rgb();
     const QPoint at = panel.At(kIdPlay), pat = panel.At(kIdPause);
     const auto expectFace = [&](QPoint where, int bitmap, QPoint pixel, QRgb colour) {
         const QImage shot = panel.Shot();

@@ -32,29 +32,25 @@ class FrameOpenTest : public FrameTest {
         Start();
     }
 
-    // A copy of the test clip (or another) at dir_/relative, with the folders it needs.
+    // dir_/relative, with the folders it needs, holding a copy of the test clip (or another).
     QString Movie(const QString& relative, const QString& clip = {}) {
-        const QString path = dir_.path() + "/" + relative;
-        QDir().mkpath(QFileInfo(path).absolutePath());
-        EXPECT_TRUE(QFile::copy(clip.isEmpty() ? clip_ : clip, path));
-        return path;
+        QDir().mkpath(QFileInfo(dir_.path() + "/" + relative).absolutePath());
+        EXPECT_TRUE(QFile::copy(clip.isEmpty() ? clip_ : clip, dir_.path() + "/" + relative));
+        return dir_.path() + "/" + relative;
     }
     QString Write(const QString& relative, const QByteArray& bytes) {
-        const QString path = dir_.path() + "/" + relative;
-        QDir().mkpath(QFileInfo(path).absolutePath());
-        QFile f(path);
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-        return path;
+        QDir().mkpath(QFileInfo(dir_.path() + "/" + relative).absolutePath());
+        QFile f(dir_.path() + "/" + relative);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
+        return f.fileName();
     }
     // Waits until `path` is the medium that plays.
-    bool WaitPlaying(const QString& path, int ms = 15000) {
-        return WaitUntil(
-            [&] {
-                return Player()->GetFileName() == path && frame_->OpenState() == 6 &&
-                       frame_->PlayState() == 2;
-            },
-            ms);
+    bool WaitPlaying(const QString& path) {
+        const auto playing = [&] {
+            return Player()->GetFileName() == path && frame_->OpenState() == 6 &&
+                   frame_->PlayState() == 2;
+        };
+        return WaitUntil(playing, 15000);
     }
     CMediaPlayer2* Player() { return frame_->Player(); }
 
