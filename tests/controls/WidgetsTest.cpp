@@ -1,11 +1,10 @@
 // The control bar's widgets as a person sees and uses them: faces and frames checked on grabbed
-// pixels, slider clicks and drags, the panel's layout, commands, signals and key forwarding.
+// pixels, slider clicks and drags, the panel's commands and key forwarding.
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QPainter>
 #include <QSignalSpy>
 #include <QTest>
@@ -48,10 +47,6 @@ int Mismatches(const QImage& shot, QPoint at, const QImage& face) {
     return bad;
 }
 
-QRgb Colour(QWidget& w, QPalette::ColorRole role) {
-    return w.palette().color(QPalette::Active, role).rgb();
-}
-
 void Press(QWidget* w, QPoint p) {
     QTest::mousePress(w, Qt::LeftButton, {}, p);
 }
@@ -61,14 +56,9 @@ void Release(QWidget* w, QPoint p) {
 void Click(QWidget* w, QPoint p) {
     QTest::mouseClick(w, Qt::LeftButton, {}, p);
 }
-void MoveHeld(QWidget* w, QPoint p) {
-    QMouseEvent move(QEvent::MouseMove, p, w->mapToGlobal(p), Qt::NoButton, Qt::LeftButton,
-                     Qt::NoModifier);
-    QApplication::sendEvent(w, &move);
-}
-void Hover(QWidget* w, QPoint p) {
-    QMouseEvent move(QEvent::MouseMove, p, w->mapToGlobal(p), Qt::NoButton, Qt::NoButton,
-                     Qt::NoModifier);
+// A mouse move with the left button held (or, for a hover, none).
+void MoveHeld(QWidget* w, QPoint p, Qt::MouseButtons held = Qt::LeftButton) {
+    QMouseEvent move(QEvent::MouseMove, p, w->mapToGlobal(p), Qt::NoButton, held, Qt::NoModifier);
     QApplication::sendEvent(w, &move);
 }
 
@@ -86,19 +76,15 @@ struct Panel {
 
 }  // namespace
 
-TEST(ButtonArt, EveryFaceExistsAtItsSizeAndKeepsOffTheFrame) {
+TEST(ButtonArt, EveryFaceExistsAtItsSizeKeepsOffTheFrameAndKeysOutExactMagenta) {
     for (int id : AllBitmapIds()) {
         const QImage face = FaceImage(id);
         ASSERT_EQ(face.size(), QSize(BitmapSize(id), BitmapSize(id))) << id;
-        int magenta = 0;
-        for (int y = 0; y < face.height(); ++y)
-            for (int x = 0; x < face.width(); ++x) magenta += face.pixel(x, y) == kMagenta;
-        EXPECT_GT(magenta, 0) << id;
-        EXPECT_GT(face.width() * face.height() - magenta, 25) << id << " shows almost nothing";
+        EXPECT_GT(Mismatches(QImage(), {}, face), 25) << id << " shows almost nothing";
     }
-    // Inside the 22-pixel frame: normal faces drawn one pixel in leave their last row and column
-    // magenta, pushed faces drawn two pixels in their last two, latched faces drawn at the
-    // corner their first.
+    // Inside the 22-pixel frame: normal faces (drawn one pixel in) leave their last row and
+    // column magenta, pushed faces (two in) their last two, latched faces (at the corner) their
+    // first.
     const auto edgeMagenta = [](int bitmap, int index) {
         const QImage f = FaceImage(bitmap);
         for (int i = 0; i < f.width(); ++i)
@@ -111,34 +97,30 @@ TEST(ButtonArt, EveryFaceExistsAtItsSizeAndKeepsOffTheFrame) {
                     edgeMagenta(b.pushedBitmap, 20) && edgeMagenta(b.latchedBitmap, 0))
             << b.id;
     }
-}
 
-TEST(TransparentBitmap, KeysOutExactMagentaOnly) {
-    QImage dest(3, 1, QImage::Format_RGB32);
+    QImage dest(2, 1, QImage::Format_RGB32), src(2, 1, QImage::Format_RGB32);
     dest.fill(QColor(10, 20, 30));
-    QImage src(3, 1, QImage::Format_RGB32);
     src.setPixel(0, 0, kMagenta);
     src.setPixel(1, 0, qRgb(254, 0, 255));  // near magenta is an ordinary colour
-    src.setPixel(2, 0, qRgb(0, 0, 0));
-    CTransparentBitmap bitmap;
+    CTransparentBitmap bitmap, missing;
     bitmap.SetImage(src);
+    EXPECT_FALSE(missing.LoadBitmap(999999));
     QPainter p(&dest);
     bitmap.DrawTransparent(p, 0, 0);
-    CTransparentBitmap empty;
-    EXPECT_FALSE(empty.LoadBitmap(999999));
-    empty.DrawTransparent(p, 0, 0);  // draws nothing    p.end();
+    missing.DrawTransparent(p, 0, 0);  // draws nothing
+    p.end();
     EXPECT_EQ(dest.pixel(0, 0), qRgb(10, 20, 30));
     EXPECT_EQ(dest.pixel(1, 0), qRgb(254, 0, 255));
-    EXPECT_EQ(dest.pixel(2, 0), qRgb(0, 0, 0));
 }
 
 TEST(FlatButton, FacesAndFramesOnScreen) {
     Panel panel;
     CMyFlatButton* play = panel.B(kIdPlay);
     CMyFlatButton* pause = panel.B(kIdPause);
-    const QRgb background = Colour(*panel.dlg, QPalette::Button);
-    const QRgb shadow = Colour(*panel.dlg, QPalette::Dark);
-    const QRgb highlight = Colour(*panel.dlg, QPalette::Light);
+    const QPalette& pal = panel.dlg->palette();
+    const QRgb background = pal.color(QPalette::Button).rgb(),
+               shadow = pal.color(QPalette::Dark).rgb(),
+               highlight = pal.color(QPalette::Light).rgb();
     const QPoint at = panel.At(kIdPlay), pat = panel.At(kIdPause);
     const auto expectFace = [&](QPoint where, int bitmap, QPoint pixel, QRgb colour) {
         const QImage shot = panel.Shot();
@@ -162,7 +144,7 @@ TEST(FlatButton, FacesAndFramesOnScreen) {
     // Hovered: raised; the frame goes with the pointer.
     CMyFlatButton* stop = panel.B(kIdStop);
     const QPoint sat = panel.At(kIdStop);
-    Hover(stop, {3, 8});
+    MoveHeld(stop, {3, 8}, Qt::NoButton);
     expectFace(sat + QPoint(1, 1), 3192, sat + QPoint(21, 5), shadow);
     QEvent leave(QEvent::Leave);
     QApplication::sendEvent(stop, &leave);
@@ -172,7 +154,7 @@ TEST(FlatButton, FacesAndFramesOnScreen) {
     play->setEnabled(false);
     expectFace(at, 3182, at + QPoint(21, 21), background);
     const QImage before = panel.Shot();
-    Hover(play, {4, 4});
+    MoveHeld(play, {4, 4}, Qt::NoButton);
     EXPECT_EQ(panel.Shot(), before);
 }
 
@@ -189,21 +171,13 @@ TEST(SeekSlider, ClicksJumpAndDragsButOnlyWhenInteractive) {
     const int y = slider.height() / 2;
     ASSERT_GT(span.right, span.left);
 
-    // Away from the thumb a click jumps there: the middle, past the right end, the left edge.
+    // Away from the thumb a click jumps there and reports on the release.
     const int mid = (span.left + span.right) / 2;
-    const std::pair<int, int> rows[] = {{mid, 5000}, {span.right + 1, 10000}, {0, 0}};
-    for (auto [x, expected] : rows) {
-        slider.SetPosition(x < mid ? 5000 : 0);
-        Press(&slider, {x, y});
-        EXPECT_NEAR(slider.value(), expected, 100) << x;
-        EXPECT_TRUE(slider.IsPressing() && slider.IsTracking());
-        Release(&slider, {x, y});
-        EXPECT_NEAR(slider.value(), expected, 100) << x;
-        EXPECT_FALSE(slider.IsPressing() || slider.IsTracking());
-    }
-    EXPECT_EQ(released.count(), 3);
+    Click(&slider, {mid, y});
+    EXPECT_NEAR(slider.value(), 5000, 100);
+    EXPECT_EQ(released.count(), 1);
 
-    // A click on the thumb does not move it.
+    // The hold has ended, so the position follows again; a click on the thumb does not move it.
     slider.SetPosition(3000);
     const QPoint thumb = slider.ThumbRect().center();
     Click(&slider, thumb);
@@ -236,52 +210,22 @@ TEST(SeekSlider, ClicksJumpAndDragsButOnlyWhenInteractive) {
     EXPECT_EQ(released.count(), 0);
 }
 
-TEST(SeekSlider, GrooveColours) {
-    QPalette pal;
-    pal.setColor(QPalette::Button, QColor(192, 180, 170));
-    // The seek slider's light grey groove is drawn over the fill either way; the volume
-    // slider's fill turns to the button face colour when disabled.
-    const struct {
-        int maximum;
-        QRgb enabled, disabled;
-    } rows[] = {{10000, qRgb(230, 230, 230), qRgb(230, 230, 230)},
-                {10, qRgb(255, 255, 255), qRgb(192, 180, 170)}};
-    for (const auto& row : rows) {
-        CSeekSlider slider;
-        slider.setPalette(pal);
-        slider.resize(200, 24);
-        slider.setRange(0, row.maximum);
-        slider.SetFillColor(Qt::white);
-        slider.ResetTrack();
-        const QPoint inside(slider.width() - 30, slider.ChannelRect().center().y());
-        ASSERT_FALSE(slider.ThumbRect().contains(inside));
-        EXPECT_EQ(Shot(slider).pixel(inside), row.enabled) << row.maximum;
-        slider.setEnabled(false);
-        EXPECT_EQ(Shot(slider).pixel(inside), row.disabled) << row.maximum;
-    }
-}
-
 TEST(ControlPanel, PartsFollowTheWidthAndThePlayState) {
     Panel panel;
     EXPECT_EQ(panel.dlg->Client()->geometry(), QRect(1, 1, 400, 56));
-    EXPECT_EQ(panel.dlg->SeekSlider()->geometry(), QRect(0, 0, 296, 24));
-    EXPECT_EQ(panel.B(kIdMute)->geometry(), QRect(318, 30, 22, 22));
     panel.dlg->resize(642, CControlDlg::kHeight);
     QApplication::processEvents();
     EXPECT_EQ(panel.dlg->SeekSlider()->width(), 536);
     EXPECT_EQ(panel.dlg->VolumeSlider()->x(), 580);
 
-    const std::array<CMyFlatButton*, 3> buttons{panel.B(kIdPlay), panel.B(kIdPause),
-                                                panel.B(kIdStop)};
     const auto latched = [&] {
         std::string bits;
-        for (CMyFlatButton* b : buttons)
-            bits += b->IsLatched() ? 'L' : (b->isEnabled() ? '-' : 'x');
+        for (int id : {kIdPlay, kIdPause, kIdStop})
+            bits += panel.B(id)->IsLatched() ? 'L' : (panel.B(id)->isEnabled() ? '-' : 'x');
         return bits;
     };
     panel.dlg->EnableTransport(true);
     panel.dlg->UpdatePlayState(2);
-    EXPECT_EQ(latched(), "L--");
     // 8: all three disabled, the latch kept for when they are enabled again.
     panel.dlg->UpdatePlayState(8);
     EXPECT_EQ(Mismatches(panel.Shot(), panel.At(kIdPlay), FaceImage(3182)), 0);
@@ -289,7 +233,7 @@ TEST(ControlPanel, PartsFollowTheWidthAndThePlayState) {
     EXPECT_EQ(latched(), "L--");
     // 4 and 5 change nothing, whatever the buttons show.
     panel.dlg->UpdatePlayState(1);
-    buttons[1]->setEnabled(false);
+    panel.B(kIdPause)->setEnabled(false);
     const QImage before = panel.Shot();
     for (int state : {4, 5}) {
         panel.dlg->UpdatePlayState(state);
@@ -309,46 +253,40 @@ TEST(ControlPanel, ButtonsAskTheFrameForCommands) {
     QSignalSpy focus(panel.dlg.get(), &CControlDlg::focusToFrame);
     panel.dlg->EnableTransport(true);
     panel.dlg->EnablePrevNext(true);
-    const auto clickAndTake = [&](int id, int playState) {
+    // Clicks `id` (none: 0) in `playState`; the commands posted so far, or -1 for none.
+    const auto take = [&](int id, int playState) {
         state = playState;
         if (id != 0) Click(panel.B(id), {10, 10});
-        std::vector<int> got;
-        for (const auto& args : commands) got.push_back(args.at(0).toInt());
-        commands.clear();
+        const int got = commands.isEmpty() ? -1 : commands.takeFirst().at(0).toInt();
+        EXPECT_TRUE(commands.isEmpty());
         return got;
     };
-    using V = std::vector<int>;
-    // Called directly: the signal comes during the click.
-    const std::tuple<int, int, V> direct[] = {{kIdPlay, 0, {kCmdPlayPause}},
-                                              {kIdPlay, 1, {kCmdPlayPause}},
-                                              {kIdPlay, 2, {}},
-                                              {kIdPause, 2, {kCmdPlayPause}},
-                                              {kIdPause, 1, {}},
-                                              {kIdStop, 0, {}},
-                                              {kIdStop, 1, {kCmdStop}},
-                                              {kIdPrev, 2, {kCmdPrev}},
-                                              {kIdNext, 2, {kCmdNext}},
-                                              {kIdMute, 2, {kCmdMute}}};
+    // Transport buttons check the play state and send their command during the click.
+    const std::tuple<int, int, int> direct[] = {
+        {kIdPlay, 0, kCmdPlayPause},  {kIdPlay, 1, kCmdPlayPause}, {kIdPlay, 2, -1},
+        {kIdPause, 2, kCmdPlayPause}, {kIdPause, 1, -1},           {kIdStop, 0, -1},
+        {kIdStop, 1, kCmdStop},       {kIdPrev, 2, kCmdPrev},      {kIdNext, 2, kCmdNext},
+        {kIdMute, 2, kCmdMute}};
     for (const auto& [id, playState, expected] : direct)
-        EXPECT_EQ(clickAndTake(id, playState), expected) << id << " in " << playState;
-    // Posted: nothing during the click, the command once the event loop runs.
+        EXPECT_EQ(take(id, playState), expected) << id << " in " << playState;
+    // The others post it: nothing during the click, the command once the event loop runs.
     const std::pair<int, int> posted[] = {{kIdOpen, kCmdOpen},
                                           {kIdMarginDown, kCmdMarginMore},
                                           {kIdMarginUp, kCmdMarginLess},
                                           {kIdCropIn, kCmdCropMore},
                                           {kIdCropOut, kCmdCropLess}};
     for (auto [id, command] : posted) {
-        EXPECT_EQ(clickAndTake(id, 2), V{}) << id;
+        EXPECT_EQ(take(id, 2), -1) << id;
         QApplication::processEvents();
-        EXPECT_EQ(clickAndTake(0, 2), V{command}) << id;
+        EXPECT_EQ(take(0, 2), command) << id;
     }
     EXPECT_EQ(focus.count(), 1);  // Open hands the focus to the frame first
 
     // Without a reader the panel goes by the last play state it was given.
     panel.dlg->SetPlayStateReader({});
     panel.dlg->UpdatePlayState(2);
-    EXPECT_EQ(clickAndTake(kIdPlay, 0), V{});
-    EXPECT_EQ(clickAndTake(kIdPause, 0), V{kCmdPlayPause});
+    EXPECT_EQ(take(kIdPlay, 0), -1);
+    EXPECT_EQ(take(kIdPause, 0), kCmdPlayPause);
 
     // The panel taking the focus hands it on; going, it asks the application to end.
     QFocusEvent in(QEvent::FocusIn, Qt::OtherFocusReason);
@@ -378,7 +316,6 @@ TEST(ControlPanel, SlidersReportOnRelease) {
     Release(seek, thumb);
     ASSERT_EQ(seeks.count(), 1);
     EXPECT_DOUBLE_EQ(seeks.at(0).at(0).toDouble(), 60.0);
-    EXPECT_EQ(seek->value(), 5000);
 
     // A medium without a known length is never sent to 0 or to a non-number.
     for (double unknown : {0.0, -1.0, std::nan(""), HUGE_VAL}) {
@@ -391,15 +328,14 @@ TEST(ControlPanel, SlidersReportOnRelease) {
     // (the client ends three pixels before the slider does) is clicked.
     panel.dlg->ShowVolumeStep(4);
     EXPECT_EQ(volume->value(), 6);
-    const int vy = volume->height() / 2;
-    Click(volume, {volume->width() - 4, vy});
-    Click(volume, {0, vy});
+    Click(volume, {volume->width() - 4, volume->height() / 2});
+    Click(volume, {0, volume->height() / 2});
     ASSERT_EQ(steps.count(), 2);
     EXPECT_EQ(steps.at(0).at(0).toInt(), 0);
     EXPECT_EQ(steps.at(1).at(0).toInt(), 10);
 }
 
-TEST(ControlPanel, KeysReachTheFrameFirst) {
+TEST(ControlPanel, KeysReachTheFrameOnceAndFirst) {
     Panel panel;
     panel.dlg->EnableTransport(true);
     panel.dlg->SetPlayStateReader([] { return 1; });
@@ -410,25 +346,22 @@ TEST(ControlPanel, KeysReachTheFrameFirst) {
         forwarded.push_back({e->type(), e->key()});
         *handled = frameHandles && e->key() == Qt::Key_Space;
     });
-    QSignalSpy commands(panel.dlg.get(), &CControlDlg::commandPosted);
     QSignalSpy clicked(play, &QAbstractButton::clicked);
     QApplication::setActiveWindow(panel.dlg.get());
     play->setFocus();
     ASSERT_EQ(QApplication::focusWidget(), play);
 
+    // Space the frame takes does not click; a key it leaves alone reaches it only once, though
+    // the button passes it up to the panel; Tab never moves the focus between the panel's widgets.
     QTest::keyClick(play, Qt::Key_Space);
-    using F = std::vector<std::pair<QEvent::Type, int>>;
-    EXPECT_EQ(forwarded,
-              (F{{QEvent::KeyPress, Qt::Key_Space}, {QEvent::KeyRelease, Qt::Key_Space}}));
-    EXPECT_EQ(clicked.count(), 0);
-    EXPECT_EQ(commands.count(), 0);
-    EXPECT_FALSE(play->isDown());
-
-    // A key the frame leaves alone reaches it only once, though the button passes it up to the
-    // panel; Tab never moves the focus between the panel's widgets.
-    forwarded.clear();
     QTest::keyClick(play, Qt::Key_A);
-    EXPECT_EQ(forwarded, (F{{QEvent::KeyPress, Qt::Key_A}, {QEvent::KeyRelease, Qt::Key_A}}));
+    using F = std::vector<std::pair<QEvent::Type, int>>;
+    EXPECT_EQ(forwarded, (F{{QEvent::KeyPress, Qt::Key_Space},
+                            {QEvent::KeyRelease, Qt::Key_Space},
+                            {QEvent::KeyPress, Qt::Key_A},
+                            {QEvent::KeyRelease, Qt::Key_A}}));
+    EXPECT_EQ(clicked.count(), 0);
+    EXPECT_FALSE(play->isDown());
     QTest::keyClick(play, Qt::Key_Tab);
     EXPECT_EQ(QApplication::focusWidget(), play);
 
@@ -436,6 +369,4 @@ TEST(ControlPanel, KeysReachTheFrameFirst) {
     frameHandles = false;
     QTest::keyClick(play, Qt::Key_Space);
     EXPECT_EQ(clicked.count(), 1);
-    ASSERT_EQ(commands.count(), 1);
-    EXPECT_EQ(commands.at(0).at(0).toInt(), kCmdPlayPause);
 }

@@ -32,45 +32,38 @@ class FrameOpenTest : public FrameTest {
         Start();
     }
 
-    // A copy of the test clip (or another) at dir_/relative, with the folders it needs.
+    // dir_/relative, with the folders it needs, holding a copy of the test clip (or another).
     QString Movie(const QString& relative, const QString& clip = {}) {
-        const QString path = dir_.path() + "/" + relative;
-        QDir().mkpath(QFileInfo(path).absolutePath());
-        EXPECT_TRUE(QFile::copy(clip.isEmpty() ? clip_ : clip, path));
-        return path;
+        QDir().mkpath(QFileInfo(dir_.path() + "/" + relative).absolutePath());
+        EXPECT_TRUE(QFile::copy(clip.isEmpty() ? clip_ : clip, dir_.path() + "/" + relative));
+        return dir_.path() + "/" + relative;
     }
     QString Write(const QString& relative, const QByteArray& bytes) {
-        const QString path = dir_.path() + "/" + relative;
-        QDir().mkpath(QFileInfo(path).absolutePath());
-        QFile f(path);
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-        return path;
-    }
-    bool WaitPlaying(int ms = 8000) {
-        return WaitUntil([&] { return frame_->OpenState() == 6 && frame_->PlayState() == 2; }, ms);
+        QDir().mkpath(QFileInfo(dir_.path() + "/" + relative).absolutePath());
+        QFile f(dir_.path() + "/" + relative);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
+        return f.fileName();
     }
     // Waits until `path` is the medium that plays.
-    bool WaitPlaying(const QString& path, int ms = 15000) {
-        return WaitUntil(
-            [&] {
-                return Player()->GetFileName() == path && frame_->OpenState() == 6 &&
-                       frame_->PlayState() == 2;
-            },
-            ms);
+    bool WaitPlaying(const QString& path) {
+        const auto playing = [&] {
+            return Player()->GetFileName() == path && frame_->OpenState() == 6 &&
+                   frame_->PlayState() == 2;
+        };
+        return WaitUntil(playing, 15000);
     }
     CMediaPlayer2* Player() { return frame_->Player(); }
 
     QString clip_;
 };
 
-TEST_F(FrameOpenTest, CaptionsBesideTheMovieOrInTheDefaultFolder) {
+TEST_F(FrameOpenTest, CaptionsBesideTheMovieOrInTheDefaultFolderAndKeptForAnAddress) {
     // Beside the movie, in a folder with a Korean name, spaces and quotes.
     const QString movie = Movie("영화 폴더/it's \"a\" film.mp4");
     const QString smi = Write("영화 폴더/it's \"a\" film.smi", kSmi);
     QSignalSpy captions(frame_.get(), &CMainFrame::captionParsed);
     frame_->OpenMediaPath(movie);
-    ASSERT_TRUE(WaitPlaying());
+    ASSERT_TRUE(WaitPlaying(movie));
     EXPECT_EQ(Player()->GetSAMIFileName(), smi);
     EXPECT_EQ(CProfile::Get(profile::kLastFolder), dir_.path() + "/영화 폴더");
     EXPECT_EQ(frame_->windowTitle(), "it's \"a\" film.mp4 - Velmora");
@@ -85,20 +78,15 @@ TEST_F(FrameOpenTest, CaptionsBesideTheMovieOrInTheDefaultFolder) {
     EXPECT_EQ(Player()->GetSAMIFileName(), inFolder);
     ASSERT_TRUE(WaitPlaying(other));
     EXPECT_EQ(CProfile::Get(profile::kLastFolder), dir_.path() + "/other");
-}
 
-TEST_F(FrameOpenTest, AnAddressKeepsTheCaptionFile) {
-    const QString smi = Write("m.smi", kSmi);
-    frame_->OpenMediaPath(Movie("m.mp4"));
-    ASSERT_TRUE(WaitPlaying());
-    // Nothing listens there: the address fails, the caption file stays, the window empties.
+    // An address keeps the caption file. Nothing listens there: it fails, the window empties.
     QSignalSpy errors(Player(), &CMediaPlayer2::Error);
     frame_->OpenMediaPath("http://127.0.0.1:9/stream.mp4");
-    EXPECT_EQ(Player()->GetSAMIFileName(), smi);
+    EXPECT_EQ(Player()->GetSAMIFileName(), inFolder);
     ASSERT_TRUE(WaitUntil([&] { return errors.count() > 0; }, 10000));
     ASSERT_TRUE(WaitUntil([&] { return frame_->PlayState() == 8; }));
     EXPECT_EQ(frame_->windowTitle(), "Velmora");
-    EXPECT_EQ(Player()->GetSAMIFileName(), smi);
+    EXPECT_EQ(Player()->GetSAMIFileName(), inFolder);
 }
 
 TEST_F(FrameOpenTest, LinksOpenTheMovieWithCaptionsUnderItsOwnName) {
@@ -114,8 +102,7 @@ TEST_F(FrameOpenTest, LinksOpenTheMovieWithCaptionsUnderItsOwnName) {
         Write("film.desktop", "[Desktop Entry]\nType=Link\nName=Film\nURL=file://" +
                                   QUrl::toPercentEncoding(movie, "/") + "\n");
     frame_->OnDropFiles({dir_.path() + "/ignored.mp4", desktop});
-    ASSERT_TRUE(WaitPlaying());
-    EXPECT_EQ(Player()->GetFileName(), movie);
+    ASSERT_TRUE(WaitPlaying(movie));
     EXPECT_EQ(Player()->GetSAMIFileName(), smi);
 
     // A link named like a medium to a file without extension opens, captions by the link's name.
@@ -136,7 +123,7 @@ TEST_F(FrameOpenTest, LinksOpenTheMovieWithCaptionsUnderItsOwnName) {
 TEST_F(FrameOpenTest, ApplyingACaptionFileWhilePlayingReloadsAtTheSamePlace) {
     const QString movie = Movie("a.mp4");
     frame_->OpenMediaPath(movie);
-    ASSERT_TRUE(WaitPlaying());
+    ASSERT_TRUE(WaitPlaying(movie));
     ASSERT_TRUE(WaitUntil([&] { return Player()->GetCurrentPosition() > 1.5; }, 8000));
     const double before = Player()->GetCurrentPosition();
 
@@ -147,6 +134,14 @@ TEST_F(FrameOpenTest, ApplyingACaptionFileWhilePlayingReloadsAtTheSamePlace) {
     ASSERT_TRUE(WaitUntil([&] { return opens.count() > 0 && frame_->PlayState() == 2; }, 8000));
     EXPECT_NEAR(Player()->GetCurrentPosition(), before, 1.0);
 
+    // The Open Subtitle command applies the chosen file the same way.
+    const QString chosen = Write("chosen.smi", kSmi);
+    frame_->SetFileChooser([&](auto&&...) { return QStringList{chosen}; });
+    QSignalSpy captions(frame_.get(), &CMainFrame::captionParsed);
+    frame_->OnCommand(32807);
+    EXPECT_EQ(Player()->GetSAMIFileName(), chosen);
+    ASSERT_TRUE(WaitUntil([&] { return captions.count() > 0 && frame_->PlayState() == 2; }));
+
     // A caption file that is not there switches captions off without reloading.
     opens.clear();
     frame_->ApplySubtitleFile(dir_.path() + "/missing.smi");
@@ -154,17 +149,6 @@ TEST_F(FrameOpenTest, ApplyingACaptionFileWhilePlayingReloadsAtTheSamePlace) {
     EXPECT_EQ(Player()->GetSAMIFileName(), "");
     EXPECT_EQ(opens.count(), 0);
     EXPECT_EQ(frame_->PlayState(), 2);
-}
-
-TEST_F(FrameOpenTest, TheOpenSubtitleCommandAppliesTheChosenFile) {
-    frame_->OpenMediaPath(Movie("b.mp4"));
-    ASSERT_TRUE(WaitPlaying());
-    const QString smi = Write("chosen.smi", kSmi);
-    frame_->SetFileChooser([&](auto&&...) { return QStringList{smi}; });
-    QSignalSpy captions(frame_.get(), &CMainFrame::captionParsed);
-    frame_->OnCommand(32807);
-    EXPECT_EQ(Player()->GetSAMIFileName(), smi);
-    ASSERT_TRUE(WaitUntil([&] { return captions.count() > 0 && frame_->PlayState() == 2; }));
 }
 
 TEST_F(FrameOpenTest, EveryWayOfOpeningAPlaylistReadsItAndSkipsWhatCannotPlay) {
@@ -210,6 +194,17 @@ TEST_F(FrameOpenTest, EveryWayOfOpeningAPlaylistReadsItAndSkipsWhatCannotPlay) {
     EXPECT_FALSE(next->isEnabled());
     frame_->OnCommand(32819);
     EXPECT_EQ(Player()->GetFileName(), two);
+
+    // Several files chosen to open become a playlist in name order; cancelling changes nothing.
+    frame_->SetFileChooser([&](const QString&, const QString&, const QString&, bool multiple) {
+        return multiple ? QStringList{two, one} : QStringList{};
+    });
+    frame_->OnCommand(57601);
+    EXPECT_EQ(frame_->PlaylistLength(), 2);
+    EXPECT_EQ(Player()->GetFileName(), one);
+    frame_->SetFileChooser([](auto&&...) { return QStringList(); });
+    frame_->OnCommand(57601);
+    EXPECT_EQ(frame_->PlaylistLength(), 2);
 
     // A list of nothing playable ends, also after a step round it.
     const QString bad = Write("bad.m3u", (dir_.path() + "/gone1.mp4\n" + Write("text.mp4", "text") +
@@ -264,21 +259,6 @@ TEST_F(FrameOpenTest, AtItsEndAListStopsAndAFolderGoesOnToTheNextNumber) {
         EXPECT_EQ(Player()->GetFileName(), row.ended);
         EXPECT_NE(frame_->PlayState(), 2);
     }
-}
-
-TEST_F(FrameOpenTest, OpenFileSortsASelectionIntoAPlaylist) {
-    const QString a = Movie("sel/a.mp4"), b = Movie("sel/b.mp4"), c = Movie("sel/c.mp4");
-    frame_->SetFileChooser([&](const QString&, const QString&, const QString&, bool multiple) {
-        EXPECT_TRUE(multiple);
-        return QStringList{b, a, c};
-    });
-    frame_->OnCommand(57601);
-    EXPECT_EQ(frame_->PlaylistLength(), 3);
-    EXPECT_EQ(Player()->GetFileName(), a);
-
-    frame_->SetFileChooser([](auto&&...) { return QStringList(); });
-    frame_->OnCommand(57601);  // cancelled: nothing changes
-    EXPECT_EQ(frame_->PlaylistLength(), 3);
 }
 
 }  // namespace
