@@ -42,37 +42,40 @@ class DisplayServer {
             QProcess* w = Run("weston", {"--backend=headless-backend.so", "--use-pixman",
                                          "--width=1280", "--height=1024", "--no-config",
                                          "--idle-time=0", "--socket=velmora-e2e", "--debug"});
-            if (!Up(w, m_env.value("XDG_RUNTIME_DIR") + "/velmora-e2e"))
+            const QString socket = m_env.value("XDG_RUNTIME_DIR") + "/velmora-e2e";
+            WaitUntil([&] { return QFile::exists(socket) || w->state() == QProcess::NotRunning; },
+                      20000, 200);
+            if (w->state() != QProcess::Running || !QFile::exists(socket))
                 return "weston did not start: " + w->errorString() + "\n" + w->readAll();
             m_env.insert("WAYLAND_DISPLAY", "velmora-e2e");
             return {};
         }
-        for (int n = 240; n < 300; ++n) {
-            const QString socket = QString("/tmp/.X11-unix/X%1").arg(n);
-            if (QFile::exists(QString("/tmp/.X%1-lock").arg(n)) || QFile::exists(socket)) continue;
-            QProcess* x = Run("Xvfb", {QString(":%1").arg(n), "-screen", "0", "1280x1024x24",
-                                       "-nolisten", "tcp"});
-            if (!x->waitForStarted(20000)) return "Xvfb: " + x->errorString();
-            if (!Up(x, socket)) continue;  // taken meanwhile
-            m_env.insert("DISPLAY", QString(":%1").arg(n));
-            QProcess* wm = Run("openbox", {"--sm-disable"});
-            // The window manager runs once the root window names it.
-            const auto managing = [&] {
-                return Output("xprop", {"-root", "_NET_SUPPORTING_WM_CHECK"}).contains("window id");
-            };
-            return WaitUntil(managing, 20000, 200) ? QString()
-                                                   : "openbox did not start: " + wm->readAll();
-        }
-        return "no free X display for Xvfb";
+        // Xvfb takes a free display and writes its number once it accepts clients.
+        QProcess* x =
+            Run("Xvfb", {"-displayfd", "1", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"}, {},
+                QProcess::ForwardedErrorChannel);
+        WaitUntil([&] { return x->canReadLine() || x->state() == QProcess::NotRunning; }, 20000,
+                  200);
+        const QString display = QString::fromLatin1(x->readLine()).trimmed();
+        if (display.isEmpty()) return "Xvfb did not start: " + x->errorString();
+        m_env.insert("DISPLAY", ":" + display);
+        QProcess* wm = Run("openbox", {"--sm-disable"});
+        // The window manager runs once the root window names it.
+        const auto managing = [&] {
+            return Output("xprop", {"-root", "_NET_SUPPORTING_WM_CHECK"}).contains("window id");
+        };
+        return WaitUntil(managing, 20000, 200) ? QString()
+                                               : "openbox did not start: " + wm->readAll();
     }
 
     // Starts program on the display, with env instead of Env() when given.
     QProcess* Run(const QString& program, const QStringList& args,
-                  const QProcessEnvironment& env = {}) {
+                  const QProcessEnvironment& env = {},
+                  QProcess::ProcessChannelMode channels = QProcess::MergedChannels) {
         QProcess& p = m_owned.emplace_back();
         p.setChildProcessModifier([] { prctl(PR_SET_PDEATHSIG, SIGKILL); });
         p.setProcessEnvironment(env.isEmpty() ? m_env : env);
-        p.setProcessChannelMode(QProcess::MergedChannels);
+        p.setProcessChannelMode(channels);
         p.start(program, args);
         return &p;
     }
@@ -103,13 +106,6 @@ class DisplayServer {
     }
 
   private:
-    // Waits for a server's socket; false when the server ended instead.
-    static bool Up(QProcess* server, const QString& socket) {
-        WaitUntil([&] { return QFile::exists(socket) || server->state() == QProcess::NotRunning; },
-                  20000, 200);
-        return server->state() == QProcess::Running && QFile::exists(socket);
-    }
-
     bool m_wayland;
     QProcessEnvironment m_env = QProcessEnvironment::systemEnvironment();
     std::deque<QProcess> m_owned;
