@@ -4,46 +4,13 @@
 
 #include <gtest/gtest.h>
 
-#include <QDir>
-#include <QFile>
-#include <QGuiApplication>
-#include <QProcess>
-#include <QTemporaryDir>
-
-#include "tests/support/TestEnv.h"
+#include "tests/support/DisplayServer.h"
 
 namespace {
 
-QString Xdotool(const QStringList& args) {
-    QProcess p;
-    p.start("xdotool", args);
-    p.waitForFinished(5000);
-    return p.exitCode() == 0 ? QString::fromUtf8(p.readAllStandardOutput()).section('\n', 0, 0)
-                             : QString();
-}
-
-// The id of the first shown window whose title matches the pattern, once there is one.
-QString WaitForWindow(const QString& pattern) {
-    QString id;
-    testenv::WaitUntil(
-        [&] {
-            return !(id = Xdotool({"search", "--onlyvisible", "--name", pattern})).isEmpty();
-        },
-        15000);
-    return id;
-}
-
-void Write(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
 TEST(BadFiles, PlayerSurvivesAndPlaysOn) {
-    if (QGuiApplication::platformName() != "xcb") GTEST_SKIP() << "needs an X server";
     const QString clip = testenv::VideoClip();
     ASSERT_FALSE(clip.isEmpty());
-
     const struct {
         const char* name;
         const char* file;  // written into the folder; the clip is copied beside it as clip.mp4
@@ -58,54 +25,57 @@ TEST(BadFiles, PlayerSurvivesAndPlaysOn) {
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        QTemporaryDir home;
-        ASSERT_TRUE(home.isValid());
+        QTemporaryDir home;  // also the runtime folder
         const QString folder = home.path();
         ASSERT_TRUE(QFile::copy(clip, folder + "/clip.mp4"));
         ASSERT_TRUE(QFile::copy(clip, folder + "/good.mp4"));
-        Write(folder + "/" + row.file, row.bytes);
+        ASSERT_FALSE(testenv::WriteFile(folder + "/" + row.file, row.bytes).isEmpty());
 
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        testenv::DisplayServer server("xcb", folder);
+        const QString failure = server.Start();
+        ASSERT_TRUE(failure.isEmpty()) << qPrintable(failure);
+        QProcessEnvironment env = server.Env();
         env.insert("XDG_CONFIG_HOME", folder + "/config");
-        env.insert("XDG_RUNTIME_DIR", folder);
         env.insert("QT_QPA_PLATFORMTHEME", "");  // Qt's own file dialog, driven by keys
-        QProcess player;
-        struct Stop {
-            QProcess& p;
-            ~Stop() { p.kill(), p.waitForFinished(5000); }
-        } stop{player};
-        player.setProcessEnvironment(env);
-        player.setProcessChannelMode(QProcess::ForwardedChannels);
+        const auto xdotool = [&](const QStringList& args) {
+            return server.Output("xdotool", args);
+        };
+        const auto search = [&](const QString& title) {
+            return xdotool({"search", "--onlyvisible", "--name", title});
+        };
+        // The id of the first shown window whose title matches the pattern, once there is one.
+        const auto window = [&](const QString& title) {
+            QString id;
+            testenv::WaitUntil([&] { return !(id = search(title)).isEmpty(); }, 15000, 100);
+            return id;
+        };
+
+        QStringList args;
+        if (!row.openWithDialog) args << folder + "/clip.mp4";
+        QProcess* player = server.Run(VELMORA_BINARY, args, env);
+        ASSERT_TRUE(player->waitForStarted());
         if (row.openWithDialog) {
-            player.start(VELMORA_BINARY, {});
-            ASSERT_TRUE(player.waitForStarted());
-            const QString main = WaitForWindow("^Velmora$");
+            const QString main = window("^Velmora$");
             ASSERT_FALSE(main.isEmpty());
-            Xdotool({"windowfocus", "--sync", main});
-            Xdotool({"key", "ctrl+o"});
-            const QString dialog = WaitForWindow("열기");
+            xdotool({"windowfocus", "--sync", main});
+            xdotool({"key", "ctrl+o"});
+            const QString dialog = window("열기");
             ASSERT_FALSE(dialog.isEmpty());
-            Xdotool({"windowfocus", "--sync", dialog});
-            Xdotool({"type", "--delay", "10", folder + "/" + row.file});
-            Xdotool({"key", "Return"});
-            testenv::WaitUntil([&] {
-                return Xdotool({"search", "--onlyvisible", "--name", "열기"}).isEmpty();
-            });
+            xdotool({"windowfocus", "--sync", dialog});
+            xdotool({"type", "--delay", "10", folder + "/" + row.file});
+            xdotool({"key", "Return"});
+            testenv::WaitUntil([&] { return search("열기").isEmpty(); }, 5000, 100);
         } else {
-            player.start(VELMORA_BINARY, {folder + "/clip.mp4"});
-            ASSERT_TRUE(player.waitForStarted());
-            ASSERT_FALSE(WaitForWindow("clip.mp4 - Velmora").isEmpty());
+            ASSERT_FALSE(window("clip.mp4 - Velmora").isEmpty());
         }
         testenv::Spin(2000);  // the bad input is read and the caption laid out
-        EXPECT_EQ(player.state(), QProcess::Running);
+        EXPECT_EQ(player->state(), QProcess::Running);
 
         // A second start hands the good clip over to the running player, which plays it.
-        QProcess second;
-        second.setProcessEnvironment(env);
-        second.start(VELMORA_BINARY, {folder + "/good.mp4"});
-        EXPECT_TRUE(second.waitForFinished(15000));
-        EXPECT_FALSE(WaitForWindow("good.mp4 - Velmora").isEmpty());
-        EXPECT_EQ(player.state(), QProcess::Running);
+        QProcess* second = server.Run(VELMORA_BINARY, {folder + "/good.mp4"}, env);
+        EXPECT_TRUE(second->waitForFinished(15000));
+        EXPECT_FALSE(window("good.mp4 - Velmora").isEmpty());
+        EXPECT_EQ(player->state(), QProcess::Running);
     }
 }
 

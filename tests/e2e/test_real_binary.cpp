@@ -1,22 +1,10 @@
 // The real program on a display server of its own, looked at as a person would: screenshots of
-// the screen while it plays a moving clip with Korean captions, on X11 (Xvfb with openbox as the
-// window manager) and on Wayland (weston's headless backend). A server that cannot be started is
-// a failure, not a skip.
+// the screen while it plays a moving clip with Korean captions, on X11 and on Wayland. A server
+// that cannot be started is a failure, not a skip.
 
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/prctl.h>
 
-#include <QDeadlineTimer>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QImage>
-#include <QProcess>
-#include <QTemporaryDir>
-#include <deque>
-
-#include "tests/support/TestEnv.h"
+#include "tests/support/DisplayServer.h"
 
 namespace {
 
@@ -27,107 +15,6 @@ bool Near(QRgb c, int r, int g, int b, int tolerance) {
 bool Grey(QRgb c) {
     return Near(c, 64, 64, 64, 12);
 }
-
-// Polls pred every 200 ms, for at most timeoutMs.
-bool Poll(const std::function<bool()>& pred, int timeoutMs) {
-    QDeadlineTimer deadline(timeoutMs);
-    while (!pred()) {
-        if (deadline.hasExpired()) return false;
-        testenv::Spin(200);
-    }
-    return true;
-}
-
-// A display server of the test's own for the player: the environment that reaches it, and shots
-// of the whole screen. Every process started dies with the test process at the latest.
-class Server {
-  public:
-    Server(const QString& platform, const QString& runtimeDir) : m_wayland(platform == "wayland") {
-        m_env.insert("XDG_RUNTIME_DIR", runtimeDir);
-        m_env.remove("DISPLAY");
-        m_env.remove("WAYLAND_DISPLAY");
-        m_env.insert("QT_QPA_PLATFORM", platform);
-    }
-    ~Server() {
-        for (auto it = m_owned.rbegin(); it != m_owned.rend(); ++it) {
-            it->terminate();
-            if (!it->waitForFinished(5000)) it->kill(), it->waitForFinished(5000);
-        }
-    }
-
-    // Empty when the server runs; otherwise what went wrong.
-    QString Start() {
-        if (m_wayland) {
-            // The pixman renderer: the headless default draws nothing, so it takes no shots.
-            // --debug lets weston-screenshooter in.
-            QProcess* w = Run("weston", {"--backend=headless-backend.so", "--use-pixman",
-                                         "--width=1280", "--height=1024", "--no-config",
-                                         "--idle-time=0", "--socket=velmora-e2e", "--debug"});
-            if (!Up(w, m_env.value("XDG_RUNTIME_DIR") + "/velmora-e2e"))
-                return "weston did not start: " + w->errorString() + "\n" + w->readAll();
-            m_env.insert("WAYLAND_DISPLAY", "velmora-e2e");
-            return {};
-        }
-        for (int n = 240; n < 300; ++n) {
-            const QString socket = QString("/tmp/.X11-unix/X%1").arg(n);
-            if (QFile::exists(QString("/tmp/.X%1-lock").arg(n)) || QFile::exists(socket)) continue;
-            QProcess* x = Run("Xvfb", {QString(":%1").arg(n), "-screen", "0", "1280x1024x24",
-                                       "-nolisten", "tcp"});
-            if (!x->waitForStarted(20000)) return "Xvfb: " + x->errorString();
-            if (!Up(x, socket)) continue;  // taken meanwhile
-            m_env.insert("DISPLAY", QString(":%1").arg(n));
-            QProcess* wm = Run("openbox", {"--sm-disable"});
-            // The window manager runs once the root window names it.
-            const bool managing = Poll(
-                [&] {
-                    QProcess xprop;
-                    xprop.setProcessEnvironment(m_env);
-                    xprop.start("xprop", {"-root", "_NET_SUPPORTING_WM_CHECK"});
-                    return xprop.waitForFinished(5000) && xprop.readAll().contains("window id");
-                },
-                20000);
-            return managing ? QString() : "openbox did not start: " + wm->readAll();
-        }
-        return "no free X display for Xvfb";
-    }
-
-    QProcess* Run(const QString& program, const QStringList& args,
-                  const QProcessEnvironment& env = {}) {
-        QProcess& p = m_owned.emplace_back();
-        p.setChildProcessModifier([] { prctl(PR_SET_PDEATHSIG, SIGKILL); });
-        p.setProcessEnvironment(env.isEmpty() ? m_env : env);
-        p.setProcessChannelMode(QProcess::MergedChannels);
-        p.start(program, args);
-        return &p;
-    }
-    const QProcessEnvironment& Env() const { return m_env; }
-
-    QImage Shot() {
-        QTemporaryDir dir;
-        QProcess shooter;
-        shooter.setProcessEnvironment(m_env);
-        shooter.setWorkingDirectory(dir.path());  // where weston-screenshooter writes
-        if (m_wayland)
-            shooter.start("weston-screenshooter", {});
-        else
-            shooter.start("import", {"-window", "root", dir.path() + "/shot.png"});
-        if (!shooter.waitForFinished(20000)) shooter.kill(), shooter.waitForFinished();
-        const QStringList files = QDir(dir.path()).entryList({"*.png"});
-        return files.isEmpty() ? QImage() : QImage(dir.filePath(files.first()));
-    }
-
-  private:
-    // Waits for a server's socket; false when the server ended instead.
-    static bool Up(QProcess* server, const QString& socket) {
-        Poll([&] { return QFile::exists(socket) || server->state() == QProcess::NotRunning; },
-             20000);
-        return server->state() == QProcess::Running && QFile::exists(socket);
-    }
-
-    bool m_wayland;
-    QProcessEnvironment m_env = QProcessEnvironment::systemEnvironment();
-    std::deque<QProcess> m_owned;
-};
 
 struct Shot {
     bool found = false;
@@ -181,32 +68,31 @@ TEST_P(RealBinary, PlaysAMovingClipWithOutlinedKoreanCaptions) {
                            "-filter_complex", "[0][1]overlay=x='mod(t*120,560)':y=20", "-c:v",
                            "libx264", "-preset", "ultrafast", "-pix_fmt", "yuv420p"});
     ASSERT_FALSE(clip.isEmpty());
-    const QString folder = home.path() + "/영화 모음";
-    const auto write = [](const QString& path, const QByteArray& text) {
-        QDir().mkpath(QFileInfo(path).path());
-        QFile f(path);
-        return f.open(QIODevice::WriteOnly) && f.write(text) == text.size();
-    };
-    ASSERT_TRUE(write(folder + "/움직이는 상자.smi",
-                      "<SAMI><BODY>\n<SYNC Start=500><P Class=KRCC>움직이는 그림 위의<br>굵은 "
-                      "자막입니다\n<SYNC Start=30000><P Class=KRCC>&nbsp;\n</BODY></SAMI>\n"));
-    ASSERT_TRUE(QFile::copy(clip, folder + "/움직이는 상자.mp4"));
+    const QString movie = home.path() + "/영화 모음/움직이는 상자.mp4";
+    ASSERT_FALSE(
+        testenv::WriteFile(home.path() + "/영화 모음/움직이는 상자.smi",
+                           "<SAMI><BODY>\n<SYNC Start=500><P Class=KRCC>움직이는 그림 위의<br>굵은 "
+                           "자막입니다\n<SYNC Start=30000><P Class=KRCC>&nbsp;\n</BODY></SAMI>\n")
+            .isEmpty());
+    ASSERT_TRUE(QFile::copy(clip, movie));
     // Yellow letters with a red outline.
-    ASSERT_TRUE(write(home.path() + "/config/Velmora/Velmora.ini",
-                      "[폰트]\n글자색=65535\n외곽선색=255\n효과=1\n크기비율=24\n"));
+    ASSERT_FALSE(testenv::WriteFile(home.path() + "/config/Velmora/Velmora.ini",
+                                    "[폰트]\n글자색=65535\n외곽선색=255\n효과=1\n크기비율=24\n")
+                     .isEmpty());
 
-    Server server(GetParam(), home.path());
+    testenv::DisplayServer server(GetParam(), home.path());
     const QString failure = server.Start();
     ASSERT_TRUE(failure.isEmpty()) << qPrintable(failure);
     QProcessEnvironment env = server.Env();
     env.insert("XDG_CONFIG_HOME", home.path() + "/config");
-    QProcess* player = server.Run(VELMORA_BINARY, {folder + "/움직이는 상자.mp4"}, env);
+    QProcess* player = server.Run(VELMORA_BINARY, {movie}, env);
     ASSERT_TRUE(player->waitForStarted());
 
     // Screenshots until the picture and its caption are up, then two a little apart.
     const QString saved = testenv::DataDir() + "/real-binary-" + GetParam();
     QImage first;
-    const bool shown = Poll([&] { return Look(first = server.Shot()).yellow > 0; }, 40000);
+    const bool shown =
+        testenv::WaitUntil([&] { return Look(first = server.Shot()).yellow > 0; }, 40000, 200);
     first.save(saved + ".png");
     ASSERT_TRUE(shown) << "no picture with a caption on the screen (last shot " << qPrintable(saved)
                        << ".png); player output: " << player->readAll().toStdString();

@@ -3,7 +3,6 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QProcess>
 #include <QThread>
@@ -22,15 +21,11 @@ QString MakeClip(const QString& name, const QStringList& ffmpegArgs) {
     if (QFileInfo(path).size() > 0) return path;
     const QString tmp = path + ".part." + QFileInfo(name).suffix();
     QProcess ff;
-    QStringList args{"-hide_banner", "-loglevel", "error", "-y"};
-    args << ffmpegArgs << tmp;
-    ff.start("ffmpeg", args);
-    if (!ff.waitForFinished(120000) || ff.exitCode() != 0) {
-        QFile::remove(tmp);
-        return {};
-    }
-    QFile::remove(path);
-    return QFile::rename(tmp, path) ? path : QString();
+    ff.start("ffmpeg",
+             QStringList{"-hide_banner", "-loglevel", "error", "-y"} << ffmpegArgs << tmp);
+    const bool made = ff.waitForFinished(120000) && ff.exitCode() == 0;
+    QFile::remove(made ? path : tmp);
+    return made && QFile::rename(tmp, path) ? path : QString();
 }
 
 QString VideoClip() {
@@ -45,23 +40,27 @@ QString AudioClip() {
                     {"-f", "lavfi", "-i", "sine=frequency=440:duration=3", "-c:a", "aac"});
 }
 
-bool WaitUntil(const std::function<bool()>& pred, int timeoutMs) {
+QString WriteFile(const QString& path, const QByteArray& bytes) {
+    QDir().mkpath(QFileInfo(path).path());
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size() ? path : QString();
+}
+
+bool WaitUntil(const std::function<bool()>& pred, int timeoutMs, int pollMs) {
     QDeadlineTimer deadline(timeoutMs);
     while (!pred()) {
         if (deadline.hasExpired()) return pred();
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(1);
+        Spin(pollMs);
     }
     return true;
 }
 
 void Spin(int ms) {
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < ms) {
+    QDeadlineTimer end(ms);
+    do {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
         QThread::msleep(1);
-    }
+    } while (!end.hasExpired());
 }
 
 }  // namespace testenv

@@ -1,6 +1,5 @@
 #pragma once
-// Helpers shared by the GUI tests: an isolated per-user environment, generated media clips and
-// waiting on the event loop.
+// Helpers shared by the GUI tests: generated media clips, files and waiting on the event loop.
 
 #include <QString>
 #include <QStringList>
@@ -19,8 +18,11 @@ QString MakeClip(const QString& name, const QStringList& ffmpegArgs);
 QString VideoClip();
 QString AudioClip();
 
-// Runs the event loop until pred() holds or timeoutMs pass; returns pred().
-bool WaitUntil(const std::function<bool()>& pred, int timeoutMs = 5000);
+// Writes bytes to path, making its folder; returns path, or an empty string on failure.
+QString WriteFile(const QString& path, const QByteArray& bytes);
+
+// Runs the event loop until pred() holds or timeoutMs pass, asking every pollMs; returns pred().
+bool WaitUntil(const std::function<bool()>& pred, int timeoutMs = 5000, int pollMs = 1);
 
 // Runs the event loop for ms milliseconds.
 void Spin(int ms);
