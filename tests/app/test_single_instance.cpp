@@ -32,11 +32,10 @@ class InstanceTest : public ::testing::Test {
     void SetUp() override {
         ASSERT_TRUE(home_.isValid());
         qputenv("XDG_CONFIG_HOME", (home_.path() + "/config").toUtf8());
-        qputenv("XDG_RUNTIME_DIR", (home_.path() + "/run").toUtf8());
-        QDir().mkpath(home_.path() + "/run");
-        QFile::setPermissions(home_.path() + "/run", QFileDevice::ReadOwner |
-                                                         QFileDevice::WriteOwner |
-                                                         QFileDevice::ExeOwner);
+        const QString run = home_.path() + "/run";
+        qputenv("XDG_RUNTIME_DIR", run.toUtf8());
+        QDir().mkpath(run);
+        QFile::setPermissions(run, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         CProfile::Root();
     }
     void TearDown() override {
