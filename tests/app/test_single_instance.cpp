@@ -32,11 +32,10 @@ class InstanceTest : public ::testing::Test {
     void SetUp() override {
         ASSERT_TRUE(home_.isValid());
         qputenv("XDG_CONFIG_HOME", (home_.path() + "/config").toUtf8());
-        qputenv("XDG_RUNTIME_DIR", (home_.path() + "/run").toUtf8());
-        QDir().mkpath(home_.path() + "/run");
-        QFile::setPermissions(home_.path() + "/run", QFileDevice::ReadOwner |
-                                                         QFileDevice::WriteOwner |
-                                                         QFileDevice::ExeOwner);
+        const QString run = home_.path() + "/run";
+        qputenv("XDG_RUNTIME_DIR", run.toUtf8());
+        QDir().mkpath(run);
+        QFile::setPermissions(run, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         CProfile::Root();
     }
     void TearDown() override {
@@ -55,6 +54,10 @@ class InstanceTest : public ::testing::Test {
         return processes_.back().get();
     }
     static bool Finished(QProcess* p) { return p->state() == QProcess::NotRunning; }
+    static bool ExitsCleanly(QProcess* p) {
+        return WaitUntil([&] { return Finished(p); }, 10000) &&
+               p->exitStatus() == QProcess::NormalExit && p->exitCode() == 0;
+    }
 
     // The socket path the running player published, re-read from the file.
     static QString Published() {
@@ -76,9 +79,7 @@ TEST_F(InstanceTest, ASecondStartHandsItsPathToTheRunningWindowExactlyOnce) {
 
     const QString odd = home_.path() + "/영화 폴더/it's \"a\" film;1.mp4";
     QProcess* second = Start({"-switch", odd, "other.mp4"});
-    ASSERT_TRUE(WaitUntil([&] { return Finished(second); }, 10000));
-    EXPECT_EQ(second->exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(second->exitCode(), 0);
+    ASSERT_TRUE(ExitsCleanly(second));
     ASSERT_TRUE(WaitUntil([&] { return opened.count() == 1; }));
     EXPECT_EQ(opened.at(0).at(0).toString(), odd);
     EXPECT_EQ(CProfile::Get(profile::kHandOverFile), odd);
@@ -89,12 +90,11 @@ TEST_F(InstanceTest, ASecondStartHandsItsPathToTheRunningWindowExactlyOnce) {
     QProcess* relative = Start({"x.mp4"}, elsewhere);
     ASSERT_TRUE(WaitUntil([&] { return opened.count() == 2; }, 10000));
     EXPECT_EQ(opened.at(1).at(0).toString(), elsewhere + "/x.mp4");
-    ASSERT_TRUE(WaitUntil([&] { return Finished(relative); }, 10000));
+    EXPECT_TRUE(ExitsCleanly(relative));
 
     // Without a file: the mailbox is emptied and nothing is opened.
     QProcess* third = Start();
-    ASSERT_TRUE(WaitUntil([&] { return Finished(third); }, 10000));
-    EXPECT_EQ(third->exitCode(), 0);
+    ASSERT_TRUE(ExitsCleanly(third));
     testenv::Spin(300);
     EXPECT_EQ(opened.count(), 2);
     CProfile::Refresh();
@@ -132,9 +132,7 @@ TEST_F(InstanceTest, TheNextStartAfterAKilledPlayerRunsAndTerminationSavesSettin
 
     // SIGTERM closes the window the orderly way: settings are written and the exit is clean.
     ::kill(pid_t(next->processId()), SIGTERM);
-    ASSERT_TRUE(WaitUntil([&] { return Finished(next); }, 10000));
-    EXPECT_EQ(next->exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(next->exitCode(), 0);
+    ASSERT_TRUE(ExitsCleanly(next));
     CProfile::Refresh();
     EXPECT_EQ(CProfile::Get(profile::kFramed, -1), 1);
 }
@@ -187,7 +185,7 @@ TEST_F(InstanceTest, UnwritableSettingsKeepTheSingleInstanceAndAreReportedOnce) 
 
     const QString film = home_.path() + "/film.mp4";
     QProcess* second = Start({film});
-    ASSERT_TRUE(WaitUntil([&] { return Finished(second); }, 10000));
+    ASSERT_TRUE(ExitsCleanly(second));
     ASSERT_TRUE(WaitUntil([&] { return opened.count() == 1; }));
     EXPECT_EQ(opened.at(0).at(0).toString(), film);
 

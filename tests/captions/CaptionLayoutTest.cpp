@@ -6,7 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <span>
 #include <string>
+#include <tuple>
 #include <vector>
 
 using namespace caption_layout;
@@ -32,15 +34,16 @@ std::vector<std::string> Texts(const Layout& l) {
     return out;
 }
 
-Params AreaParams(int w, int h, int effect = 0, int position = 6, int extraLines = 0) {
+// A 27-pixel font with 3 pixels of spacing.
+Layout Lay(std::string_view text, std::span<const int32_t> ends, int w = 640, int h = 480,
+           int position = 6, int extraLines = 0, FontMetrics font = {27, 3}) {
     Params p;
     p.width = w;
     p.height = h;
-    p.font = {27, 3};
-    p.effect = effect;
+    p.font = font;
     p.position = position;
     p.extraLines = extraLines;
-    return p;
+    return LayoutCaption(text, ends, p, FakeWidth);
 }
 
 // Not empty, starts on a character and ends after a whole one.
@@ -57,11 +60,8 @@ bool ValidUtf8Cut(std::string_view piece) {
 }  // namespace
 
 TEST(CaptionLayout, FontFromPicture) {
-    struct Row {
-        int contentWidth, naturalW, naturalH, ratio;
-        FontMetrics expected;
-    };
-    const Row rows[] = {
+    // Content width, natural width and height, size ratio, font.
+    const std::tuple<int, int, int, int, FontMetrics> rows[] = {
         {640, 640, 480, 36, {27, 3}},     // P = 30.67
         {1920, 1920, 1080, 36, {62, 6}},  // P = 69
         {640, 640, 480, 21, {47, 5}},     // P = 52.57
@@ -69,45 +69,32 @@ TEST(CaptionLayout, FontFromPicture) {
         {640, 320, 0, 36, {0, 0}},        // sound only: no font
         {640, 640, 480, 0, {0, 0}},       // a garbage ratio shows nothing
     };
-    for (const Row& r : rows) {
-        SCOPED_TRACE(testing::Message() << r.contentWidth << " " << r.naturalW << "x" << r.naturalH
-                                        << " / " << r.ratio);
-        EXPECT_EQ(ComputeFont(r.contentWidth, r.naturalW, r.naturalH, r.ratio), r.expected);
-    }
+    for (const auto& [content, w, h, ratio, font] : rows)
+        EXPECT_EQ(ComputeFont(content, w, h, ratio), font) << w << "x" << h << " / " << ratio;
 }
 
 TEST(CaptionLayout, LinesFromParseResult) {
     // "Hello<br>World": the second line starts with the space of the break tag.
-    const std::string text = "Hello World  ";
     const int32_t ends[] = {5, kLast | 13};
-    const Layout l = LayoutCaption(text, ends, AreaParams(640, 480), FakeWidth);
+    const Layout l = Lay("Hello World  ", ends);
     EXPECT_EQ(Texts(l), (std::vector<std::string>{"Hello", "World"}));
     ASSERT_EQ(l.lines.size(), 2u);
-    EXPECT_EQ(l.lines[0].top, 0);
     EXPECT_EQ(l.lines[1].top, 30);
     EXPECT_EQ(l.lines[1].width, 50);
     EXPECT_EQ(l.centreX, 320);
     EXPECT_EQ(l.scanRows, 30 + 27 + 1);
     EXPECT_EQ(l.scanColumns, 639);
 
-    // Empty lines (two breaks in a row) do not advance; spaces only show nothing.
-    const std::string gap = "a   b  ";
-    const int32_t gapEnds[] = {1, 2, kLast | 7};
-    EXPECT_EQ(Texts(LayoutCaption(gap, gapEnds, AreaParams(640, 480), FakeWidth)),
-              (std::vector<std::string>{"a", "b"}));
-    for (const std::string& blank : {std::string("   "), std::string("  \t  ")}) {
-        const int32_t blankEnds[] = {kLast | static_cast<int32_t>(blank.size())};
-        EXPECT_TRUE(LayoutCaption(blank, blankEnds, AreaParams(640, 480), FakeWidth).Empty());
-    }
-    const int32_t brOnly[] = {0, kLast | 3};
-    EXPECT_TRUE(LayoutCaption("   ", brOnly, AreaParams(640, 480), FakeWidth).Empty());
+    // Empty lines (two breaks in a row) do not advance; blanks or a break alone show nothing.
+    const int32_t gapEnds[] = {1, 2, kLast | 7}, blankEnds[] = {kLast | 5},
+                  brOnly[] = {0, kLast | 3};
+    EXPECT_EQ(Texts(Lay("a   b  ", gapEnds)), (std::vector<std::string>{"a", "b"}));
+    EXPECT_TRUE(Lay("  \t  ", blankEnds).Empty());
+    EXPECT_TRUE(Lay("   ", brOnly).Empty());
 
     // Nothing is laid out without an area or a font.
-    const int32_t one[] = {kLast | 5};
-    EXPECT_TRUE(LayoutCaption("Hello", one, AreaParams(0, 480), FakeWidth).Empty());
-    Params noFont = AreaParams(640, 480);
-    noFont.font = {};
-    EXPECT_TRUE(LayoutCaption("Hello", one, noFont, FakeWidth).Empty());
+    EXPECT_TRUE(Lay("Hello", blankEnds, 0).Empty());
+    EXPECT_TRUE(Lay("Hello", blankEnds, 640, 480, 6, 0, {}).Empty());
 }
 
 TEST(CaptionLayout, MalformedLineEnds) {
@@ -119,9 +106,8 @@ TEST(CaptionLayout, MalformedLineEnds) {
         {3, 3, 3, kLast | 18, 40},  // entries after the end of the text
     };
     for (const auto& ends : cases) {
-        const Layout l = LayoutCaption(text, ends, AreaParams(640, 480), FakeWidth);
         std::string joined;
-        for (const auto& line : l.lines) joined += line.text + " ";
+        for (const auto& line : Lay(text, ends).lines) joined += line.text + " ";
         EXPECT_EQ(std::string(Trim(joined)).size(), text.size());
     }
     // Garbage: random bytes (invalid UTF-8 included) in one long line and with random ends.
@@ -131,9 +117,9 @@ TEST(CaptionLayout, MalformedLineEnds) {
     std::vector<int32_t> junkEnds;
     for (int i = 0; i < 99; ++i) junkEnds.push_back(static_cast<int32_t>(rng() % 120000));
     junkEnds.push_back(kLast | 100000);
-    for (std::span<const int32_t> e :
-         {std::span<const int32_t>(junkEnds.data() + 99, 1), std::span<const int32_t>(junkEnds)}) {
-        const Layout l = LayoutCaption(junk, e, AreaParams(640, 480), FakeWidth);
+    for (auto e :
+         {std::span<const int32_t>(junkEnds).last(1), std::span<const int32_t>(junkEnds)}) {
+        const Layout l = Lay(junk, e);
         EXPECT_LE(static_cast<int>(l.lines.size()), kMaxDisplayLines);
         for (const auto& line : l.lines) EXPECT_FALSE(line.text.empty());
     }
@@ -142,55 +128,40 @@ TEST(CaptionLayout, MalformedLineEnds) {
     std::vector<int32_t> manyEnds;
     for (int i = 0; i < 400; ++i) manyEnds.push_back(static_cast<int32_t>((many += " x").size()));
     manyEnds.back() |= kLast;
-    EXPECT_EQ(int(LayoutCaption(many, manyEnds, AreaParams(640, 480), FakeWidth).lines.size()),
-              kMaxDisplayLines);
+    EXPECT_EQ(int(Lay(many, manyEnds).lines.size()), kMaxDisplayLines);
     // Control bytes are shown as spaces.
     const int32_t end[] = {kLast | 5};
-    EXPECT_EQ(Texts(LayoutCaption("a\nb\tc", end, AreaParams(640, 480), FakeWidth)),
-              (std::vector<std::string>{"a b c"}));
+    EXPECT_EQ(Texts(Lay("a\nb\tc", end)), (std::vector<std::string>{"a b c"}));
 }
 
 TEST(CaptionLayout, WrapAndBalancedCuts) {
-    struct Row {
-        const char* what;
-        std::string text;
-        int areaWidth;
-        int wrapped;
-        std::vector<std::string> pieces;
-    };
-    const Row rows[] = {
-        {"fits: one line", "aaaa bbbb", 640, 1, {"aaaa bbbb"}},
+    // Text, area width, wrapped line count, the lines shown.
+    const std::tuple<std::string, int, int, std::vector<std::string>> rows[] = {
+        {"aaaa bbbb", 640, 1, {"aaaa bbbb"}},
         // Box 101 of W 135 (74 %): two words a line, three lines, a third of the bytes each.
-        {"three-way ASCII",
-         "aaaa bbbb cccc dddd eeee ffff",
-         135,
-         3,
-         {"aaaa bbbb", "cccc dddd", "eeee ffff"}},
+        {"aaaa bbbb cccc dddd eeee ffff", 135, 3, {"aaaa bbbb", "cccc dddd", "eeee ffff"}},
         // Balanced by bytes, not filled greedily: a word is cut in its middle.
-        {"word cut", "aaaaaaa bbbbbbbbbb", 135, 2, {"aaaaaaa bb", "bbbbbbbb"}},
+        {"aaaaaaa bbbbbbbbbb", 135, 2, {"aaaaaaa bb", "bbbbbbbb"}},
         // Korean: cuts move on to just after the next space. Box 252 of W 338.
-        {"three-way Korean",
-         "가나다라 바사아자차 카타파하가 나다라마바 사아자차카 타파하가나",
+        {"가나다라 바사아자차 카타파하가 나다라마바 사아자차카 타파하가나",
          338,
          3,
          {"가나다라 바사아자차 카타파하가", "나다라마바 사아자차카", "타파하가나"}},
         // No single-byte character after the first cut point: the first piece takes the rest.
-        {"Korean without spaces",
-         "안녕 가나다라마바사아자차카타파하가나다라마바",
+        {"안녕 가나다라마바사아자차카타파하가나다라마바",
          338,
          3,
          {"안녕 가나다라마바사아자차카타파하가나다라마바"}},
     };
-    for (const Row& r : rows) {
-        SCOPED_TRACE(r.what);
-        EXPECT_EQ(WrappedLineCount(r.text, WrapBoxWidth(r.areaWidth), FakeWidth), r.wrapped);
-        const int32_t ends[] = {kLast | static_cast<int32_t>(r.text.size())};
-        const Layout l = LayoutCaption(r.text, ends, AreaParams(r.areaWidth, 480), FakeWidth);
-        EXPECT_EQ(Texts(l), r.pieces);
-        for (size_t i = 0; i < l.lines.size(); ++i) {
-            EXPECT_EQ(l.lines[i].top, static_cast<int>(i) * 30);
-            EXPECT_EQ(l.lines[i].width, FakeWidth(l.lines[i].text));
-        }
+    for (const auto& [text, areaWidth, wrapped, pieces] : rows) {
+        SCOPED_TRACE(text);
+        EXPECT_EQ(WrappedLineCount(text, WrapBoxWidth(areaWidth), FakeWidth), wrapped);
+        const int32_t ends[] = {kLast | static_cast<int32_t>(text.size())};
+        const Layout l = Lay(text, ends, areaWidth);
+        EXPECT_EQ(Texts(l), pieces);
+        for (size_t i = 0; i < l.lines.size(); ++i)  // wrapped lines are laid out like broken ones
+            EXPECT_EQ(std::pair(l.lines[i].top, l.lines[i].width),
+                      std::pair(int(i) * 30, FakeWidth(l.lines[i].text)));
     }
     EXPECT_EQ(WrappedLineCount("   ", 100, FakeWidth), 0);
 }
@@ -206,56 +177,40 @@ TEST(CaptionLayout, CutsNeverSplitCharacters) {
         const int n = 2 + static_cast<int>(rng() % 5);
         const auto pieces = SplitBalanced(s, n);
         ASSERT_LE(static_cast<int>(pieces.size()), n);
-        std::string joined, original;
+        std::string joined, original = s;
         for (auto p : pieces) {
             ASSERT_TRUE(ValidUtf8Cut(p)) << s;
-            for (char c : p)
-                if (c != ' ') joined += c;
+            joined += p;
         }
-        for (char c : s)
-            if (c != ' ') original += c;
+        std::erase(joined, ' ');
+        std::erase(original, ' ');
         EXPECT_EQ(joined, original) << "text lost or duplicated: " << s;
     }
 }
 
 TEST(CaptionLayout, CaptionOffset) {
-    // Picture 480 high with Hf 27 and Sp 3 (pitch 30).
-    const int32_t oneEnd[] = {kLast | 3};
-    const std::string three = "a b c  ";
-    const int32_t threeEnds[] = {1, 3, kLast | 7};
-
-    // No extra lines, position 6: the last line's bottom sits 480 x 6 / 120 = 24 above the bottom.
-    Layout l = LayoutCaption("abc", oneEnd, AreaParams(640, 480, 0, 6), FakeWidth);
-    EXPECT_EQ(l.offsetY, 480 - 24 - 27);
-    // Position 0: the bottom of the last line touches the bottom of the picture.
-    l = LayoutCaption(three, threeEnds, AreaParams(640, 480, 0, 0), FakeWidth);
-    EXPECT_EQ(l.offsetY + l.lines.back().top + 27, 480);
-    // Position 60: it sits at half the picture's height.
-    l = LayoutCaption(three, threeEnds, AreaParams(640, 480, 0, 60), FakeWidth);
-    EXPECT_EQ(l.offsetY + l.lines.back().top + 27, 240);
-
-    // Two extra lines (area 480 + 60): one line sits Sp below the picture's bottom.
-    l = LayoutCaption("abc", oneEnd, AreaParams(640, 540, 0, 60, 2), FakeWidth);
-    EXPECT_EQ(l.offsetY, 480 + 3);
-    // Three lines with two extra lines: the block ends at the area's bottom, over the picture.
-    l = LayoutCaption(three, threeEnds, AreaParams(640, 540, 0, 60, 2), FakeWidth);
-    EXPECT_EQ(l.offsetY, 540 - 90 + 3);
-    EXPECT_EQ(l.offsetY + l.lines.back().top + 27, 540);
-    EXPECT_LT(l.offsetY, 480);
+    // Picture 480 high, Hf 27 and Sp 3 (pitch 30); where the last line's bottom sits.
+    const int32_t oneEnd[] = {kLast | 3}, threeEnds[] = {1, 3, kLast | 7};
+    auto bottom = [](const Layout& l) { return l.offsetY + l.lines.back().top + 27; };
+    EXPECT_EQ(bottom(Lay("abc", oneEnd)), 480 - 480 * 6 / 120);  // position 6
+    EXPECT_EQ(bottom(Lay("a b c  ", threeEnds, 640, 480, 0)), 480);
+    EXPECT_EQ(bottom(Lay("a b c  ", threeEnds, 640, 480, 60)), 240);
+    // Two extra lines (area 480 + 60): one line sits Sp below the picture's bottom; three lines
+    // end at the area's bottom, over the picture.
+    EXPECT_EQ(Lay("abc", oneEnd, 640, 540, 60, 2).offsetY, 480 + 3);
+    EXPECT_EQ(bottom(Lay("a b c  ", threeEnds, 640, 540, 60, 2)), 540);
     // The rows scanned for the shape never go past the area's height.
-    EXPECT_EQ(LayoutCaption(three, threeEnds, AreaParams(640, 70), FakeWidth).scanRows, 70);
+    EXPECT_EQ(Lay("a b c  ", threeEnds, 640, 70).scanRows, 70);
 }
 
-TEST(CaptionLayout, InkCopies) {
+TEST(CaptionLayout, ShadowDepthGrowsWithTheFont) {
     using V = std::vector<InkOffset>;
     auto offsets = [](int effect, int hf) {
         const InkOffsets o = InkOffsetsFor(effect, hf);
         return V(o.Span().begin(), o.Span().end());
     };
-    EXPECT_EQ(offsets(0, 40), (V{{0, 0}, {1, 1}}));
-    EXPECT_EQ(offsets(kEffectOutline, 20), (V{{0, 0}, {1, 1}, {-1, -1}, {1, -1}, {-1, 1}}));
     EXPECT_EQ(offsets(kEffectShadow, 28), (V{{0, 0}, {1, 1}, {2, 2}}));
     EXPECT_EQ(offsets(kEffectShadow, 29), (V{{0, 0}, {1, 1}, {2, 2}, {3, 3}}));
     EXPECT_EQ(offsets(kEffectShadow, 38), (V{{0, 0}, {1, 1}, {2, 2}, {3, 3}, {4, 4}}));
-    EXPECT_EQ(offsets(kEffectOutline | kEffectShadow, 38).size(), 8u);
+    EXPECT_EQ(offsets(kEffectOutline | kEffectShadow, 38).size(), 8u);  // fringe shared once
 }

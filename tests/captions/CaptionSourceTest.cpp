@@ -5,6 +5,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -24,19 +25,10 @@ struct FakeFiles {
 };
 
 TEST(CaptionSource, NetworkAddresses) {
-    const struct {
-        const char* path;
-        bool network;
-    } rows[] = {
-        {"mms://host/stream", true},
-        {"http://host/a.asf", true},
-        {"http:", true},
-        {"MMS://host/stream", false},
-        {"https://host/a.mp4", false},
-        {"/home/http:/a.avi", false},
-        {"", false},
-    };
-    for (const auto& row : rows) EXPECT_EQ(IsNetworkAddress(row.path), row.network) << row.path;
+    for (const char* path : {"mms://host/stream", "http://host/a.asf", "http:"})
+        EXPECT_TRUE(IsNetworkAddress(path)) << path;
+    for (const char* path : {"MMS://host/stream", "https://host/a.mp4", "/home/http:/a.avi", ""})
+        EXPECT_FALSE(IsNetworkAddress(path)) << path;
 }
 
 TEST(CaptionSource, CandidateNames) {
@@ -61,45 +53,23 @@ TEST(CaptionSource, Folders) {
 }
 
 TEST(CaptionSource, FindCaptionFile) {
-    const struct {
-        const char* name;
-        std::set<std::string> files;
-        const char* media;
-        const char* folder;
-        const char* found;
-    } rows[] = {
-        {"beside the medium", {"/v/movie.smi"}, "/v/movie.avi", "", "/v/movie.smi"},
-        {"beside wins over the folder",
-         {"/v/movie.smi", "/subs/movie.smi"},
-         "/v/movie.avi",
-         "/subs",
-         "/v/movie.smi"},
-        {"default folder", {"/subs/movie.smi"}, "/v/movie.avi", "/subs", "/subs/movie.smi"},
-        {"default folder with trailing slash",
-         {"/subs/movie.smi"},
-         "/v/movie.avi",
-         "/subs/",
-         "/subs/movie.smi"},
-        {"one-character folder is not searched", {"s/movie.smi"}, "/v/movie.avi", "s", ""},
-        {"root folder is not searched", {"/movie.smi"}, "/v/movie.avi", "/", ""},
-        {"one Korean character is one character", {"자/movie.smi"}, "/v/movie.avi", "자", ""},
-        {"two Korean characters are searched",
-         {"자막/movie.smi"},
-         "/v/movie.avi",
-         "자막",
-         "자막/movie.smi"},
-        {"bare name in the default folder",
-         {"/subs/movie.smi"},
-         "movie.avi",
-         "/subs",
-         "/subs/movie.smi"},
-        {".sami is never found by name", {"/v/movie.sami"}, "/v/movie.avi", "/v", ""},
-        {"no dot, nothing asked", {"/v/movie.smi"}, "/v/movie", "/subs", ""},
+    // Files, medium, default folder, the file found.
+    const std::tuple<std::set<std::string>, const char*, const char*, const char*> rows[] = {
+        {{"/v/movie.smi"}, "/v/movie.avi", "", "/v/movie.smi"},
+        {{"/v/movie.smi", "/subs/movie.smi"}, "/v/movie.avi", "/subs", "/v/movie.smi"},
+        {{"/subs/movie.smi"}, "/v/movie.avi", "/subs", "/subs/movie.smi"},
+        {{"/subs/movie.smi"}, "/v/movie.avi", "/subs/", "/subs/movie.smi"},
+        {{"/subs/movie.smi"}, "movie.avi", "/subs", "/subs/movie.smi"},
+        {{"/movie.smi"}, "/v/movie.avi", "/", ""},  // a one-character folder is not searched
+        {{"자/movie.smi"}, "/v/movie.avi", "자", ""},
+        {{"자막/movie.smi"}, "/v/movie.avi", "자막", "자막/movie.smi"},
+        {{"/v/movie.sami"}, "/v/movie.avi", "/v", ""},
+        {{"/v/movie.smi"}, "/v/movie", "/subs", ""},
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        FakeFiles fs{row.files, {}};
-        EXPECT_EQ(FindCaptionFile(row.media, row.folder, fs.Exists()), row.found);
+    for (const auto& [files, media, folder, found] : rows) {
+        SCOPED_TRACE(std::string(media) + " in " + folder);
+        FakeFiles fs{files, {}};
+        EXPECT_EQ(FindCaptionFile(media, folder, fs.Exists()), found);
     }
 
     // Beside first, then the folder.
@@ -109,63 +79,31 @@ TEST(CaptionSource, FindCaptionFile) {
 }
 
 TEST(CaptionSource, PlanOpenMedia) {
-    using Action = OpenMediaPlan::Action;
+    using A = OpenMediaPlan::Action;
     const struct {
-        const char* name;
         std::set<std::string> files;
         const char* path;
-        Action action;
+        A action;
         bool setCaption;
         const char* caption;
         std::optional<std::string> lastFolder;
     } rows[] = {
-        {"local movie with caption beside",
-         {"/v/m.avi", "/v/m.smi"},
-         "/v/m.avi",
-         Action::LoadFile,
-         true,
-         "/v/m.smi",
-         "/v"},
-        {"local movie without caption", {"/v/m.avi"}, "/v/m.avi", Action::LoadFile, true, "", "/v"},
-        {"relative local movie", {"m.avi"}, "m.avi", Action::LoadFile, true, "", std::nullopt},
-        {"network address keeps the caption",
-         {},
-         "http://h/m.avi",
-         Action::OpenAddress,
-         false,
-         "",
-         std::nullopt},
-        {"capital prefix takes the local route",
-         {},
-         "HTTP://h/m.avi",
-         Action::OpenAddress,
-         true,
-         "",
-         std::nullopt},
-        {"missing file is opened as an address",
-         {"/gone/m.smi"},
-         "/gone/m.avi",
-         Action::OpenAddress,
-         true,
-         "/gone/m.smi",
-         std::nullopt},
-        {"no dot opens nothing",
-         {"/v/movie"},
-         "/v/movie",
-         Action::Nothing,
-         false,
-         "",
-         std::nullopt},
+        {{"/v/m.avi", "/v/m.smi"}, "/v/m.avi", A::LoadFile, true, "/v/m.smi", "/v"},
+        {{"/v/m.avi"}, "/v/m.avi", A::LoadFile, true, "", "/v"},
+        {{"m.avi"}, "m.avi", A::LoadFile, true, "", {}},
+        {{}, "http://h/m.avi", A::OpenAddress, false, "", {}},  // keeps the caption
+        {{"/gone/m.smi"}, "/gone/m.avi", A::OpenAddress, true, "/gone/m.smi", {}},
+        {{"/v/movie"}, "/v/movie", A::Nothing, false, "", {}},
     };
     for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
+        SCOPED_TRACE(row.path);
         FakeFiles fs{row.files, {}};
         const OpenMediaPlan plan = PlanOpenMedia(row.path, "/subs", fs.Exists());
         EXPECT_EQ(plan.action, row.action);
         EXPECT_EQ(plan.setCaption, row.setCaption);
         EXPECT_EQ(plan.captionFile, row.caption);
         EXPECT_EQ(plan.lastFolder, row.lastFolder);
-        if (row.action != Action::Nothing) {
+        if (row.action != A::Nothing) {
             EXPECT_EQ(plan.target, row.path);
         }
         if (!row.setCaption) {
@@ -175,39 +113,27 @@ TEST(CaptionSource, PlanOpenMedia) {
 }
 
 TEST(CaptionSource, DroppedFileKinds) {
-    const struct {
-        const char* path;
-        DropKind kind;
-    } rows[] = {
-        {"/a/자막.SMI", DropKind::Caption},
-        {"/a/b.Sami", DropKind::Caption},
-        {"/a/list.M3U", DropKind::Playlist},
-        {"/a/list.m3u8", DropKind::Media},
-        {"/a/b.smi.avi", DropKind::Media},
-        {"/a/kismi", DropKind::Media},
-        {"", DropKind::Media},
-    };
-    for (const auto& row : rows) EXPECT_EQ(ClassifyDroppedFile(row.path), row.kind) << row.path;
+    for (const char* path : {"/a/자막.SMI", "/a/b.Sami"})
+        EXPECT_EQ(ClassifyDroppedFile(path), DropKind::Caption) << path;
+    EXPECT_EQ(ClassifyDroppedFile("/a/list.M3U"), DropKind::Playlist);
+    for (const char* path : {"/a/list.m3u8", "/a/b.smi.avi", "/a/kismi", ""})
+        EXPECT_EQ(ClassifyDroppedFile(path), DropKind::Media) << path;
 }
 
 TEST(CaptionSource, FileUrls) {
-    const struct {
-        const char* url;
-        std::optional<std::string> path;
-    } rows[] = {
+    const std::pair<const char*, const char*> rows[] = {
         {"file:///home/u/a.avi", "/home/u/a.avi"},
         {"FILE:///a", "/a"},
         {"file://localhost/a/b", "/a/b"},
         {"file:/a/b", "/a/b"},
         {"file:///a%20b/%EC%98%81%ED%99%94.avi", "/a b/영화.avi"},
         {"file:///a%2", "/a%2"},
-        {"file:///a%00b", std::nullopt},
         {"file:///a%23b#frag", "/a#b"},
-        {"file://server/share/a", std::nullopt},
-        {"file:relative", std::nullopt},
-        {"http://h/a", std::nullopt},
     };
-    for (const auto& row : rows) EXPECT_EQ(FileUrlToPath(row.url), row.path) << row.url;
+    for (const auto& [url, path] : rows) EXPECT_EQ(FileUrlToPath(url), path) << url;
+    for (const char* url :
+         {"file:///a%00b", "file://server/share/a", "file:relative", "http://h/a"})
+        EXPECT_EQ(FileUrlToPath(url), std::nullopt) << url;
 }
 
 TEST(CaptionSource, SymlinksOpenTheTargetUnlessOnlyTheLinkNamesTheKind) {
@@ -223,31 +149,27 @@ TEST(CaptionSource, SymlinksOpenTheTargetUnlessOnlyTheLinkNamesTheKind) {
 }
 
 TEST(CaptionSource, DesktopLinkTargets) {
-    const struct {
-        const char* name;
-        std::string text;
-        std::optional<std::string> target;
-    } rows[] = {
-        {"file link", "[Desktop Entry]\nType=Link\nURL=file:///v/m%201.avi\n", "/v/m 1.avi"},
-        {"plain path", "[Desktop Entry]\nURL=/v/m.avi\nType=Link\n", "/v/m.avi"},
-        {"network link", "[Desktop Entry]\nType=Link\nURL=http://h/m.asf\n", "http://h/m.asf"},
-        {"CRLF, BOM, comments, blanks around =",
-         "\xEF\xBB\xBF# link\r\n[Desktop Entry]\r\nType = Link\r\nURL = file:///v/m.avi\r\n",
+    const std::pair<std::string, const char*> rows[] = {
+        {"[Desktop Entry]\nType=Link\nURL=file:///v/m%201.avi\n", "/v/m 1.avi"},
+        {"[Desktop Entry]\nURL=/v/m.avi\nType=Link\n", "/v/m.avi"},
+        {"[Desktop Entry]\nType=Link\nURL=http://h/m.asf\n", "http://h/m.asf"},
+        {"\xEF\xBB\xBF# link\r\n[Desktop Entry]\r\nType = Link\r\nURL = file:///v/m.avi\r\n",
          "/v/m.avi"},
-        {"escaped value", "[Desktop Entry]\nType=Link\nURL=/v/a\\sb\\\\c.avi\n", "/v/a b\\c.avi"},
-        {"localized URL ignored", "[Desktop Entry]\nType=Link\nURL[ko]=/x\nURL=/y\n", "/y"},
-        {"application entry", "[Desktop Entry]\nType=Application\nURL=/v/m.avi\n", std::nullopt},
-        {"URL in another group", "[Desktop Entry]\nType=Link\n[Other]\nURL=/v/m.avi\n",
-         std::nullopt},
-        {"no group", "Type=Link\nURL=/v/m.avi\n", std::nullopt},
-        {"empty URL", "[Desktop Entry]\nType=Link\nURL=\n", std::nullopt},
-        {"remote file URL", "[Desktop Entry]\nType=Link\nURL=file://h/m.avi\n", std::nullopt},
-        {"binary garbage", std::string("\0\xff[\n=\\", 7), std::nullopt},
+        {"[Desktop Entry]\nType=Link\nURL=/v/a\\sb\\\\c.avi\n", "/v/a b\\c.avi"},
+        {"[Desktop Entry]\nType=Link\nURL[ko]=/x\nURL=/y\n", "/y"},
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        EXPECT_EQ(ParseDesktopLinkTarget(row.text), row.target);
-    }
+    for (const auto& [text, target] : rows) EXPECT_EQ(ParseDesktopLinkTarget(text), target) << text;
+    // An application, a URL in another group or none, an empty or remote URL, garbage.
+    const std::string bad[] = {
+        "[Desktop Entry]\nType=Application\nURL=/v/m.avi\n",
+        "[Desktop Entry]\nType=Link\n[Other]\nURL=/v/m.avi\n",
+        "Type=Link\nURL=/v/m.avi\n",
+        "[Desktop Entry]\nType=Link\nURL=\n",
+        "[Desktop Entry]\nType=Link\nURL=file://h/m.avi\n",
+        std::string("\0\xff[\n=\\", 7),
+    };
+    for (const std::string& text : bad)
+        EXPECT_EQ(ParseDesktopLinkTarget(text), std::nullopt) << text;
 }
 
 }  // namespace
