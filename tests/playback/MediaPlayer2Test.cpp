@@ -402,27 +402,6 @@ TEST_F(MediaPlayer2Test, MouseEventsCarryButtonsShiftAndPosition) {
     EXPECT_EQ(moves.size(), 1u);
 }
 
-// A video without sound opened again from the handler of its end (a playlist naming it twice):
-// the file it replaces pauses itself at its end, and that must not hold the new one at 0.
-TEST_F(MediaPlayer2Test, ReopenedFromItsEndPlaysAndEndsAgain) {
-    const QString clip =
-        testenv::MakeClip("silent-320x240-1s.mp4",
-                          {"-f", "lavfi", "-i", "testsrc=size=320x240:rate=25:duration=1", "-c:v",
-                           "libx264", "-preset", "ultrafast", "-pix_fmt", "yuv420p"});
-    CMediaPlayer2 p;
-    Recorder rec(p);
-    QObject::connect(&p, &CMediaPlayer2::EndOfStream, [&](long) {
-        if (rec.ends < 10) p.SetFileName(clip);
-    });
-    ASSERT_TRUE(OpenAndWait(p, clip));
-    for (int round = 1; round <= 10; ++round) {
-        SCOPED_TRACE(round);
-        ASSERT_TRUE(WaitUntil([&] { return rec.ends == round; }, 15000))
-            << "position " << p.GetCurrentPosition() << ", state " << p.GetPlayState();
-    }
-    EXPECT_EQ(rec.errors, 0);
-}
-
 // A caption file put while the medium is still opening (after its load went out) is the one that
 // counts: captions switched off stay off, and another file replaces the one the load read.
 TEST_F(MediaPlayer2Test, CaptionFilePutWhileOpeningCounts) {
