@@ -134,10 +134,11 @@ void CMediaPlayer2::Open(const QString& address) {
 
 void CMediaPlayer2::SetSAMIFileName(const QString& path) {
     m_samiFileName = path;
-    // A caption file chosen for the medium that plays takes effect at once, unless a load follows
-    // right away (which reads it then).
+    // A caption file chosen for the medium that plays, or for the one that is opening, takes
+    // effect at once, unless a load follows right away (which reads it then).
     QTimer::singleShot(0, this, [this] {
-        if (m_openState != kOpen) return;
+        if (m_openState != kOpen && m_openState != kOpening) return;
+        if (m_openState == kOpening && m_samiFileName == m_captionsRead) return;
         LoadCaptions();
         SyncCaptions(true);
     });
@@ -259,6 +260,7 @@ void CMediaPlayer2::OnMouseUp(short button, short shift, long x, long y) {
 // file was asked for in the meantime.
 void CMediaPlayer2::LoadCaptions() {
     const quint64 generation = ++m_captionGeneration;
+    m_captionsRead = m_samiFileName;
     m_clock->SetCues({});
     if (m_samiFileName.isEmpty()) return;
     using Cues = std::vector<sami::SamiCue>;

@@ -146,6 +146,7 @@ class CMediaPlayer2 : public QObject {
     QString m_fileName;
     QString m_samiFileName;
     quint64 m_captionGeneration = 0;  // counts caption file loads; only the latest one counts
+    QString m_captionsRead;           // the caption file the latest of them read
     double m_pendingSeek = -1;        // position put before the medium was loaded
     int m_loadsIssued = 0;
     // mpv names each loaded file by a playlist entry id; only events of the latest load count.

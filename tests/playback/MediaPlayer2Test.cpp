@@ -361,3 +361,22 @@ TEST(MediaPlayer2Test, MouseEventsCarryButtonsShiftAndPosition) {
     EXPECT_EQ(events, (std::vector<std::array<long, 5>>{
                           {'U', 2, 3, 12, 34}, {'M', 5, 4, 5, 6}, {'D', 1, 0, 7, 8}}));
 }
+
+// A caption file put while the medium is still opening (after its load went out) is the one that
+// counts: captions switched off stay off, and another file replaces the one the load read.
+TEST_F(MediaPlayer2Test, CaptionFilePutWhileOpeningCounts) {
+    const QString first = Write("opening-a.smi", "<SAMI><BODY><SYNC Start=0><P>A\n");
+    const QString other = Write("opening-b.smi", "<SAMI><BODY><SYNC Start=0><P>B\n");
+    for (const QString& later : {QString(), other}) {
+        SCOPED_TRACE(later.toStdString());
+        CMediaPlayer2 p;
+        Recorder rec(p);
+        p.SetSAMIFileName(first);
+        p.SetFileName(testenv::VideoClip());
+        p.SetSAMIFileName(later);
+        ASSERT_TRUE(WaitUntil([&] { return p.GetOpenState() == 6; }, 10000));
+        testenv::Spin(1000);
+        EXPECT_EQ(rec.texts.empty() ? QString() : rec.texts.back(), later.isEmpty() ? "" : "B");
+        EXPECT_EQ(std::count(rec.texts.begin(), rec.texts.end(), "A"), 0);
+    }
+}
