@@ -16,7 +16,10 @@ namespace pb = velmora::playback;
 void CMainFrame::OnOpenStateChange(long /*oldState*/, long newState) {
     namespace fl = frame_layout;
     if (newState == 6) {
+        // The entry plays: a later failure of it ends the list at its last entry, as an end does,
+        // so a list whose entries all open and then fail cannot go round for ever.
         failedEntries_ = 0;
+        skip_ = Skip::Onward;
         const int w = int(player_->GetImageSourceWidth()), h = int(player_->GetImageSourceHeight());
         natural_ = fl::NaturalSize(w, h);
         if (!fl::IsSoundOnly(w, h)) {
