@@ -364,7 +364,7 @@ TEST(MediaPlayer2Test, MouseEventsCarryButtonsShiftAndPosition) {
 
 // A caption file put while the medium is still opening (after its load went out) is the one that
 // counts: captions switched off stay off, and another file replaces the one the load read.
-TEST_F(MediaPlayer2Test, CaptionFilePutWhileOpeningCounts) {
+TEST(MediaPlayer2Test, CaptionFilePutWhileOpeningCounts) {
     const QString first = Write("opening-a.smi", "<SAMI><BODY><SYNC Start=0><P>A\n");
     const QString other = Write("opening-b.smi", "<SAMI><BODY><SYNC Start=0><P>B\n");
     for (const QString& later : {QString(), other}) {
