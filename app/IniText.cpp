@@ -3,42 +3,12 @@
 #include <charconv>
 #include <cstdint>
 
+#include "captions/TextDecoder.h"
+
 namespace ini {
 namespace {
 
-bool IsValidUtf8(std::string_view s) {
-    size_t i = 0;
-    while (i < s.size()) {
-        const auto c = static_cast<unsigned char>(s[i]);
-        int extra = 0;
-        uint32_t cp = 0;
-        if (c < 0x80) {
-            ++i;
-            continue;
-        } else if ((c & 0xE0) == 0xC0) {
-            extra = 1;
-            cp = c & 0x1F;
-        } else if ((c & 0xF0) == 0xE0) {
-            extra = 2;
-            cp = c & 0x0F;
-        } else if ((c & 0xF8) == 0xF0) {
-            extra = 3;
-            cp = c & 0x07;
-        } else {
-            return false;
-        }
-        if (i + extra >= s.size()) return false;
-        for (int k = 1; k <= extra; ++k) {
-            const auto cc = static_cast<unsigned char>(s[i + k]);
-            if ((cc & 0xC0) != 0x80) return false;
-            cp = (cp << 6) | (cc & 0x3F);
-        }
-        static constexpr uint32_t kMin[] = {0, 0x80, 0x800, 0x10000};
-        if (cp < kMin[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
-        i += extra + 1;
-    }
-    return true;
-}
+using velmora::text::IsValidUtf8;
 
 std::string_view Trim(std::string_view s) {
     const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
