@@ -26,8 +26,8 @@ struct StringKey {
 // Caption style and caption area.
 inline constexpr IntKey kOutlineColor{"폰트", "외곽선색", 0};
 inline constexpr IntKey kTextColor{"폰트", "글자색", 0xFFFF};
-inline constexpr IntKey kCaptionPosition{"캡션", "위치", 6, 0, 60};
-inline constexpr IntKey kExtraLines{"캡션", "추가여백", 0, 0, 5};
+inline constexpr IntKey kCaptionPosition{"캡션", "위치", 6, 0, 120};
+inline constexpr IntKey kExtraLines{"캡션", "추가여백", 0, 0, 20};
 inline constexpr IntKey kEffect{"폰트", "효과", 0, 0, 3};
 inline constexpr IntKey kSizeRatio{"폰트", "크기비율", 36, 1, 200};
 inline constexpr StringKey kFontName{"폰트", "이름", "굴림"};

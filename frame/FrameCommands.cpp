@@ -21,7 +21,14 @@ struct KeyBinding {
     int command;
 };
 
-// Keys of the commands the window handles. Arrow keys and Page keys ignore the keypad modifier.
+constexpr Qt::KeyboardModifiers kNone = Qt::NoModifier;
+constexpr Qt::KeyboardModifiers kAlt = Qt::AltModifier;
+constexpr Qt::KeyboardModifiers kCtrl = Qt::ControlModifier;
+constexpr Qt::KeyboardModifiers kShift = Qt::ShiftModifier;
+constexpr Qt::KeyboardModifiers kKeypad = Qt::KeypadModifier;
+
+// Keys of the commands the window handles. The keypad modifier counts only where a binding names
+// it (Num + and Num -); arrow, Page and Enter keys match on the keypad and off it alike.
 const std::array kKeys{
     KeyBinding{Qt::Key_O, Qt::ControlModifier, cmd::kOpen},
     KeyBinding{Qt::Key_O, Qt::AltModifier, cmd::kOpenSubtitle},
@@ -38,20 +45,61 @@ const std::array kKeys{
     KeyBinding{Qt::Key_PageUp, Qt::NoModifier, cmd::kPrevious},
     KeyBinding{Qt::Key_F4, Qt::AltModifier, cmd::kExit},
     KeyBinding{Qt::Key_QuoteLeft, Qt::NoModifier, cmd::kNothing},
+    // Display modes.
+    KeyBinding{Qt::Key_Return, kAlt, cmd::kFullScreen},
+    KeyBinding{Qt::Key_Enter, kAlt, cmd::kFullScreen},
+    KeyBinding{Qt::Key_Escape, kNone, cmd::kFullScreenKey},
+    KeyBinding{Qt::Key_Return, kShift, cmd::kFramed},
+    KeyBinding{Qt::Key_Enter, kShift, cmd::kFramed},
+    KeyBinding{Qt::Key_Return, kCtrl, cmd::kControls},
+    KeyBinding{Qt::Key_Enter, kCtrl, cmd::kControls},
+    KeyBinding{Qt::Key_Return, kNone, cmd::kBossKey},
+    KeyBinding{Qt::Key_Enter, kNone, cmd::kBossKey},
+    KeyBinding{Qt::Key_1, kCtrl, cmd::kStandardView},
+    KeyBinding{Qt::Key_2, kCtrl, cmd::kMinimalView},
+    KeyBinding{Qt::Key_T, kCtrl, cmd::kTopmost},
+    KeyBinding{Qt::Key_1, kAlt, cmd::kZoom100},
+    KeyBinding{Qt::Key_2, kAlt, cmd::kZoom200},
+    // Caption area.
+    KeyBinding{Qt::Key_Plus, kKeypad, cmd::kLinesMore},
+    KeyBinding{Qt::Key_Down, kCtrl, cmd::kLinesMore},
+    KeyBinding{Qt::Key_Minus, kKeypad, cmd::kLinesLess},
+    KeyBinding{Qt::Key_Up, kCtrl, cmd::kLinesLess},
+    KeyBinding{Qt::Key_BracketRight, kNone, cmd::kCropMore},
+    KeyBinding{Qt::Key_Right, kAlt, cmd::kCropMore},
+    KeyBinding{Qt::Key_BracketLeft, kNone, cmd::kCropLess},
+    KeyBinding{Qt::Key_Left, kAlt, cmd::kCropLess},
+    KeyBinding{Qt::Key_Equal, kNone, cmd::kCropReset},
+    KeyBinding{Qt::Key_Up, kAlt, cmd::kCaptionUp},
+    KeyBinding{Qt::Key_Down, kAlt, cmd::kCaptionDown},
+    KeyBinding{Qt::Key_PageUp, kCtrl, cmd::kLettersLarger},
+    KeyBinding{Qt::Key_PageDown, kCtrl, cmd::kLettersSmaller},
 };
+
+// Keys whose keypad modifier is dropped before matching.
+bool KeypadAgnostic(int key) {
+    return key != Qt::Key_Plus && key != Qt::Key_Minus;
+}
 
 }  // namespace
 
+frame_modes::CommandState CMainFrame::CommandStateNow() const {
+    frame_modes::CommandState s;
+    s.modes = &modes_;
+    s.zoom = zoom_;
+    s.extraLines = settings_.extraLines;
+    s.openState = openState_;
+    s.playlistLength = playlistLength_;
+    s.muted = player_ && player_->GetMute();
+    return s;
+}
+
 bool CMainFrame::IsCommandEnabled(int id) const {
-    switch (id) {
-        case cmd::kNext:
-        case cmd::kPrevious:
-            return playlistLength_ > 0;
-        case cmd::kProperties:
-            return openState_ == 6;
-        default:
-            return true;
-    }
+    return frame_modes::IsEnabled(CommandStateNow(), id);
+}
+
+std::optional<bool> CMainFrame::IsCommandChecked(int id) const {
+    return frame_modes::IsChecked(CommandStateNow(), id);
 }
 
 void CMainFrame::OnCommand(int id) {
@@ -103,14 +151,81 @@ void CMainFrame::OnCommand(int id) {
         case cmd::kStatistics:
             player_->ShowDialog(1);
             break;
+        // Display modes.
+        case cmd::kFullScreen:
+        case cmd::kFullScreenKey:
+            SetFullScreen(!modes_.fullScreen);
+            break;
+        case cmd::kFramed:
+            if (modes_.fullScreen) break;
+            SetFramed(!modes_.framed);
+            RelayoutAtWidth();
+            break;
+        case cmd::kControls:
+            ToggleControls();
+            break;
+        case cmd::kStandardView:
+            StandardView();
+            break;
+        case cmd::kMinimalView:
+            MinimalView();
+            break;
+        case cmd::kTopmost:
+            ToggleTopmost();
+            break;
+        case cmd::kZoom100:
+            Zoom(1);
+            break;
+        case cmd::kZoom200:
+            Zoom(2);
+            break;
+        case cmd::kBossKey:
+            BossKey();
+            break;
+        case cmd::kMinimize:
+            showMinimized();
+            break;
+        case cmd::kResetPosition:
+            ResetPosition();
+            break;
+        // Caption area.
+        case cmd::kLinesMore:
+        case cmd::kLinesLess:
+            if (const auto lines = frame_modes::StepExtraLines(settings_.extraLines,
+                                                               id == cmd::kLinesMore ? 1 : -1))
+                SetExtraLines(*lines);
+            break;
+        case cmd::kCropMore:
+            StepCrop(1);
+            break;
+        case cmd::kCropLess:
+            StepCrop(-1);
+            break;
+        case cmd::kCropReset:
+            ResetCrop();
+            break;
+        case cmd::kCaptionUp:
+            StepCaptionPosition(1);
+            break;
+        case cmd::kCaptionDown:
+            StepCaptionPosition(-1);
+            break;
+        case cmd::kLettersLarger:
+            StepSizeRatio(-1);
+            break;
+        case cmd::kLettersSmaller:
+            StepSizeRatio(1);
+            break;
         default:
+            for (int lines = 0; lines <= frame_modes::kMaxExtraLines; ++lines)
+                if (id == cmd::kLinesSet[lines]) SetExtraLines(lines);
             break;  // commands without a handler do nothing
     }
 }
 
 bool CMainFrame::HandleKey(QKeyEvent* event) {
-    const Qt::KeyboardModifiers mods =
-        event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
+    Qt::KeyboardModifiers mods = event->modifiers() & (kShift | kCtrl | kAlt | kKeypad);
+    if (KeypadAgnostic(event->key())) mods &= ~kKeypad;
     for (const KeyBinding& k : kKeys) {
         if (k.key == event->key() && k.modifiers == mods) {
             OnCommand(k.command);

@@ -22,8 +22,9 @@ QRect ToQRect(const fl::Rect& r) {
 }  // namespace
 
 fl::NonClient CMainFrame::NonClientSize() const {
+    // The window manager's decorations lie outside the window: only the menu bar counts.
     const QMenuBar* bar = menuWidget() ? menuBar() : nullptr;
-    return {0, bar && !bar->isHidden() ? bar->sizeHint().height() : 0};
+    return {0, bar && modes_.menu ? bar->sizeHint().height() : 0};
 }
 
 fl::LayoutInputs CMainFrame::LayoutInputs() const {
@@ -31,8 +32,8 @@ fl::LayoutInputs CMainFrame::LayoutInputs() const {
     in.source = fl::SourceSize(natural_, cropPercent_);
     in.extraLines = settings_.extraLines;
     in.sizeRatio = settings_.sizeRatio;
-    in.controls = settings_.controls && !fullScreen_;
-    in.fullScreen = fullScreen_;
+    in.controls = modes_.controls;
+    in.fullScreen = modes_.fullScreen;
     in.soundOnly = soundOnly_;
     in.nonClient = NonClientSize();
     return in;
@@ -63,7 +64,7 @@ void CMainFrame::UpdateMinimumSize() {
 }
 
 void CMainFrame::RelayoutAtWidth() {
-    if (fullScreen_) {
+    if (modes_.fullScreen) {
         RefreshLayout();
         return;
     }
@@ -72,7 +73,7 @@ void CMainFrame::RelayoutAtWidth() {
 }
 
 void CMainFrame::RefreshLayout() {
-    if (!fullScreen_) ResizeOuter(width());
+    if (!modes_.fullScreen) ResizeOuter(width());
     // The same size gives no resize event: lay out and place the parts here as well.
     layout_ = fl::ComputeLayout(LayoutInputs(), {width(), height()});
     PlaceChildren(content_->width(), content_->height());
@@ -87,9 +88,12 @@ void CMainFrame::OnSize(const QSize& oldSize) {
     // A window manager that does not grant the size the rule asked for (a tiled or maximised
     // window, a screen too small) has the last word: the content is then fitted into the size
     // it gave, as in full screen, instead of asking again and again.
+    const bool fullScreen = modes_.fullScreen;
     const bool refused = requestedSize_.isValid() && size() != requestedSize_;
     requestedSize_ = QSize();
-    if (!fullScreen_ && !refused && height() != fl::HeightForWidth(in, width())) {
+    // A maximised window is about to become full screen (or back): its size is the screen's.
+    const bool maximized = windowState() & Qt::WindowMaximized;
+    if (!fullScreen && !refused && !maximized && height() != fl::HeightForWidth(in, width())) {
         const bool widthLeads = !oldSize.isValid() || oldSize.width() != width();
         const int w = widthLeads ? width() : fl::WidthForHeight(in, {width(), height()});
         const QSize wanted(w, fl::HeightForWidth(in, w));
@@ -98,15 +102,18 @@ void CMainFrame::OnSize(const QSize& oldSize) {
         if (size() == wanted) return;  // the resize event for it placed, or will place, the parts
         requestedSize_ = QSize();
     }
-    if (!fullScreen_ && height() != fl::HeightForWidth(in, width())) in.fullScreen = true;
+    const bool fitted = !fullScreen && height() != fl::HeightForWidth(in, width());
+    if (fitted) in.fullScreen = true;
     layout_ = fl::ComputeLayout(in, {width(), height()});
-    if (!fullScreen_) rememberedWidth_ = layout_.outer.width;
+    // A maximised window's width is the screen's, not one to return to.
+    if (!fullScreen && !maximized) rememberedWidth_ = layout_.outer.width;
     PlaceChildren(content_->width(), content_->height());
-    if (!fullScreen_ && windowState() == Qt::WindowNoState) rememberedRect_ = QRect(pos(), size());
+    if (!fullScreen && windowState() == Qt::WindowNoState) rememberedRect_ = QRect(pos(), size());
 }
 
 void CMainFrame::PlaceChildren(int cx, int cy) {
     placing_ = true;
+    ++layoutPasses_;
     // The caption font comes first: its pitch sizes the caption area.
     const caption_layout::FontMetrics font =
         captionWnd_->RebuildFont(layout_.content.Width(), natural_.width, natural_.height);
@@ -117,7 +124,7 @@ void CMainFrame::PlaceChildren(int cx, int cy) {
     in.sourceWidth = fl::SourceSize(natural_, cropPercent_).width;
     in.mediaOpen = openState_ == 6;
     in.soundOnly = soundOnly_;
-    in.fullScreen = fullScreen_;
+    in.fullScreen = modes_.fullScreen;
     placement_ = fl::ComputePlacement(layout_, {cx, cy}, in);
 
     // The surround covers the client area except the picture, whose hole is one column narrower.
@@ -165,11 +172,4 @@ void CMainFrame::LayoutCaption() {
 
 void CMainFrame::HideCaption() {
     if (captionWnd_) captionWnd_->HideCaption();
-}
-
-// Shows or hides the control bar for good and lays the window out again.
-void CMainFrame::SetControlsShown(bool shown) {
-    settings_.controls = shown;
-    controlBar_->setVisible(shown);
-    RelayoutAtWidth();
 }

@@ -1,5 +1,6 @@
 // The media control's events, the poll timer and the time display.
 
+#include <QCursor>
 #include <QDir>
 #include <QFileInfo>
 #include <QTimerEvent>
@@ -15,6 +16,7 @@ namespace pb = velmora::playback;
 
 void CMainFrame::OnOpenStateChange(long /*oldState*/, long newState) {
     namespace fl = frame_layout;
+    if (!pointerShown_) ShowPointer(true);
     if (newState == 6) {
         // The entry plays: a later failure of it ends the list at its last entry, as an end does,
         // so a list whose entries all open and then fail cannot go round for ever.
@@ -23,14 +25,24 @@ void CMainFrame::OnOpenStateChange(long /*oldState*/, long newState) {
         const int w = int(player_->GetImageSourceWidth()), h = int(player_->GetImageSourceHeight());
         natural_ = fl::NaturalSize(w, h);
         if (!fl::IsSoundOnly(w, h)) {
+            // A picture again: take back what the last medium without picture forced on.
             soundOnly_ = false;
-            if (autoRestoreBits_ & 1) SetControlsShown(false);
-            autoRestoreBits_ = 0;
+            const int forced = modes_.autoRestore;
+            if (forced & 1) ToggleControls();
+            if (forced & 2) SetFramed(false);
+            modes_.autoRestore = 0;
         } else {
-            // A medium without picture keeps the control bar on screen.
-            if (!settings_.controls) {
-                SetControlsShown(true);
-                autoRestoreBits_ = 1;
+            // Without picture the window keeps its plain form: frame and control bar on, no full
+            // screen, until a medium with a picture opens.
+            soundOnly_ = false;
+            if (modes_.fullScreen) SetFullScreen(false);
+            if (!modes_.controls) {
+                ToggleControls();
+                modes_.autoRestore = 1;
+            }
+            if (!modes_.framed) {
+                SetFramed(true);
+                modes_.autoRestore |= 2;
             }
             soundOnly_ = true;
         }
@@ -40,7 +52,7 @@ void CMainFrame::OnOpenStateChange(long /*oldState*/, long newState) {
         SetDurationText(int(player_->GetDuration()));
 
         const fl::Size source = fl::SourceSize(natural_, cropPercent_);
-        if (fullScreen_) {
+        if (modes_.fullScreen) {
             layout_ = fl::ComputeLayout(LayoutInputs(), {width(), height()});
             PlaceChildren(content_->width(), content_->height());
         } else {
@@ -71,10 +83,12 @@ void CMainFrame::OnOpenStateChange(long /*oldState*/, long newState) {
 }
 
 void CMainFrame::OnPlayStateChange(long /*oldState*/, long newState) {
+    if (!pointerShown_) ShowPointer(true);
     playState_ = newState;
     controlBar_->UpdatePlayState(int(newState));
     if (newState == 2) {
         pollTimer_.start(kPollPeriodMs, this);
+        modes_.barHover = true;  // the next tick checks a revealed control bar again
     } else if (newState == 1) {
         pollTimer_.stop();
     } else if (newState == 0) {
@@ -103,6 +117,9 @@ void CMainFrame::timerEvent(QTimerEvent* event) {
 
 void CMainFrame::OnPollTimer() {
     ShowSeekPosition(player_->GetCurrentPosition());
+    const QPoint pointer = QCursor::pos();
+    if (modes_.barHover) HoverCheck(pointer);
+    OnIdlePointerTick(pointer);
 }
 
 void CMainFrame::ShowPosition(int seconds) {

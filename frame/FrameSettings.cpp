@@ -14,11 +14,11 @@ void CMainFrame::LoadSettings() {
     s.sizeRatio = CProfile::Get(profile::kSizeRatio, s.sizeRatio);
     s.fontName = CProfile::Get(profile::kFontName, s.fontName);
 
-    s.topmost = CProfile::Get(profile::kTopmost, s.topmost) != 0;
-    if (s.topmost) setWindowFlag(Qt::WindowStaysOnTopHint, true);
-
-    s.framed = CProfile::Get(profile::kFramed, s.framed) != 0;
-    s.controls = CProfile::Get(profile::kControls, s.controls) != 0;
+    frame_modes::ModeState& m = modes_;
+    m.topmost = CProfile::Get(profile::kTopmost, m.topmost) != 0;
+    if (m.topmost) setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    m.framed = CProfile::Get(profile::kFramed, m.framed) != 0;
+    m.controls = CProfile::Get(profile::kControls, m.controls) != 0;
 
     SetVolumeStep(CProfile::Get(profile::kVolumeStep, s.volumeStep));
 }
@@ -34,14 +34,13 @@ void CMainFrame::SaveSettings() {
     CProfile::Write(profile::kSizeRatio, s.sizeRatio);
     CProfile::Write(profile::kFontName, s.fontName);
 
-    CProfile::Write(profile::kTopmost, s.topmost ? 1 : 0);
-    CProfile::Write(profile::kFramed, s.framed ? 1 : 0);
-    // In full screen the control bar is always hidden; what counts is its state before.
-    CProfile::Write(profile::kControls,
-                    (fullScreen_ ? controlsBeforeFullScreen_ : s.controls) ? 1 : 0);
+    const frame_modes::Saved modes = frame_modes::ToSave(modes_);
+    CProfile::Write(profile::kTopmost, modes.topmost);
+    CProfile::Write(profile::kFramed, modes.framed);
+    CProfile::Write(profile::kControls, modes.controls);
+    CProfile::Write(profile::kFullScreen, modes.fullScreen);
 
     CProfile::Write(profile::kVolumeStep, s.volumeStep);
-    CProfile::Write(profile::kFullScreen, fullScreen_ || fullScreenAtStart_ ? 1 : 0);
 
     CProfile::Write(profile::kLeft, rememberedRect_.left());
     CProfile::Write(profile::kTop, rememberedRect_.top());

@@ -31,8 +31,7 @@ bool CMainFrame::CreateAndShow() {
     if (!OnCreate()) return false;
     show();
     setAcceptDrops(true);
-    // Full screen itself comes with the display modes; until then the stored choice is kept.
-    fullScreenAtStart_ = CProfile::Get(profile::kFullScreen) != 0;
+    if (CProfile::Get(profile::kFullScreen) != 0) SetFullScreen(true);
     return true;
 }
 
@@ -50,6 +49,9 @@ bool CMainFrame::OnCreate() {
     black.setColor(QPalette::Window, Qt::black);
     content_->setPalette(black);
     setCentralWidget(content_);
+    // Pointer moves over the picture's surround reach the frame: they reveal a hidden control bar.
+    content_->setMouseTracking(true);
+    setMouseTracking(true);
     menuBar();  // the menu bar exists from the start; its menus come with the command table
 
     caption_font::RegisterSubstitutes();  // the caption faces' names work with local fonts
@@ -76,8 +78,11 @@ bool CMainFrame::OnCreate() {
     captionWnd_->SetStyle(CaptionStyleFromSettings());
     ready_ = true;
     ResetToEmpty();
+    if (!modes_.framed) SetFramed(false);
     LoadWindowPosition();
-    controlBar_->setVisible(settings_.controls);
+    // Shown also when it is out of the layout: the first poll tick that finds the pointer away
+    // from it hides it.
+    controlBar_->show();
     screenSaver_ = new CScreenSaverInhibitor(this);
     return true;
 }
@@ -91,6 +96,9 @@ void CMainFrame::ConnectParts() {
     connect(p, &CMediaPlayer2::ScriptCommand, this, &CMainFrame::OnScriptCommand);
     connect(p, &CMediaPlayer2::Error, this, &CMainFrame::OnMediaError);
     connect(p, &CMediaPlayer2::EndOfStream, this, &CMainFrame::OnEndOfStream);
+    connect(p, &CMediaPlayer2::MouseMove, this, [this](short button, short, long x, long y) {
+        if (button == 0 && !modes_.barHover) HoverCheck(PictureToGlobal(x, y));
+    });
     // A picture size that comes late or changes while playing sizes the window as on open.
     connect(p, &CMediaPlayer2::ImageSizeChange, this, [this] {
         if (openState_ == 6) OnOpenStateChange(6, 6);
@@ -130,6 +138,7 @@ void CMainFrame::LoadWindowPosition() {
 }
 
 void CMainFrame::ResetToEmpty() {
+    ShowPointer(true);
     if (!ready_) return;
     soundOnly_ = false;
     playState_ = 8;
@@ -155,7 +164,11 @@ void CMainFrame::UpdateScreenSaver() {
 
 void CMainFrame::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
-    if (event->type() == QEvent::WindowStateChange) UpdateScreenSaver();
+    if (event->type() != QEvent::WindowStateChange) return;
+    UpdateScreenSaver();
+    // Maximising gives full screen instead; after the window manager's own step has settled.
+    if ((windowState() & Qt::WindowMaximized) && !modes_.fullScreen)
+        QMetaObject::invokeMethod(this, &CMainFrame::OnMaximizeRequest, Qt::QueuedConnection);
 }
 
 void CMainFrame::OnHandOver(const QString& sentPath) {
@@ -181,16 +194,18 @@ void CMainFrame::BringForward(const QString& activationToken) {
 
 void CMainFrame::moveEvent(QMoveEvent* event) {
     QMainWindow::moveEvent(event);
+    if (!pointerShown_) ShowPointer(true);
     if (!ready_ || layoutSuspended_) return;
     // Only a window that lies fully on the screen's positive side is remembered by a move.
     const QRect outer(pos(), size());
     if (frame_layout::MoveRemembersRect(
-            {outer.left(), outer.top(), outer.right() + 1, outer.bottom() + 1}, fullScreen_))
+            {outer.left(), outer.top(), outer.right() + 1, outer.bottom() + 1}, modes_.fullScreen))
         rememberedRect_ = outer;
 }
 
 void CMainFrame::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
+    if (!pointerShown_) ShowPointer(true);
     OnSize(event->oldSize());
 }
 

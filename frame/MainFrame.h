@@ -8,16 +8,20 @@
 //   FrameCommands.cpp   the command table, keys and transport commands
 //   FramePlayback.cpp   the media control's events, the poll timer and the time display
 //   FrameLayout.cpp     the layout rule applied: sizing, placing the parts, captions on screen
+//   FrameModes.cpp      display modes, the pointer and the hover-revealed control bar
+//   FrameCaptionArea.cpp extra caption lines, crop, caption position and letter size
 
 #include <QBasicTimer>
 #include <QMainWindow>
 #include <QRect>
 #include <QString>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "captions/CaptionParser.h"
 #include "frame/Layout.h"
+#include "frame/Modes.h"
 #include "playback/PlayList.h"
 
 class CCaptionWnd;
@@ -44,6 +48,8 @@ class CMainFrame : public QMainWindow {
     // Runs a command as if chosen from a menu; a command its rule disables is ignored.
     void OnCommand(int id);
     bool IsCommandEnabled(int id) const;
+    // The command's menu check mark; empty for a command without one.
+    std::optional<bool> IsCommandChecked(int id) const;
 
     // Replaces a path naming a shortcut (a symbolic link or a desktop link entry) by its target;
     // a link whose target has no extension in its name stays as it is. True when it resolved.
@@ -63,6 +69,14 @@ class CMainFrame : public QMainWindow {
     void SetVolumeStep(int step);
     void ResetToEmpty();
 
+    // Display modes. Each does nothing while a medium without picture is open.
+    void SetFullScreen(bool on);
+    // Title bar and menu bar on or off; no layout of its own (callers lay out afterwards).
+    void SetFramed(bool on);
+    void ToggleControls();
+    const frame_modes::ModeState& Modes() const { return modes_; }
+    bool IsPointerShown() const { return pointerShown_; }
+
     // The layout rule applied to the window (see frame/Layout.h for the arithmetic).
     void RelayoutAtWidth();
     void RefreshLayout();
@@ -78,9 +92,6 @@ class CMainFrame : public QMainWindow {
         int effect = 0;
         int sizeRatio = 36;
         QString fontName = QStringLiteral("굴림");
-        bool topmost = false;
-        bool framed = true;
-        bool controls = true;
         int volumeStep = 1;
     };
     const Settings& CurrentSettings() const { return settings_; }
@@ -102,6 +113,9 @@ class CMainFrame : public QMainWindow {
     frame_layout::Size NaturalSize() const { return natural_; }
     bool IsSoundOnly() const { return soundOnly_; }
     frame_layout::Zoom ZoomState() const { return zoom_; }
+    int CropPercent() const { return cropPercent_; }
+    // How often the parts have been placed: a count for spotting layout storms.
+    int LayoutPassCount() const { return layoutPasses_; }
 
     // The open-file dialogs; tests replace them. Each returns the chosen paths, empty on cancel.
     using FileChooser = std::function<QStringList(const QString& title, const QString& filter,
@@ -125,6 +139,7 @@ class CMainFrame : public QMainWindow {
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
     void timerEvent(QTimerEvent* event) override;
 
   private:
@@ -148,10 +163,34 @@ class CMainFrame : public QMainWindow {
     void UpdateMinimumSize();
     void HideCaption();
     void OnSize(const QSize& oldSize);
-    void SetControlsShown(bool shown);
     CaptionStyle CaptionStyleFromSettings() const;
 
+    // Display modes.
+    void ApplyWindowFlag(Qt::WindowType flag, bool on);
+    void ApplyFramed();
+    void OnMaximizeRequest();
+    void StandardView();
+    void MinimalView();
+    void ToggleTopmost();
+    void Zoom(int factor);
+    void BossKey();
+    void ResetPosition();
+    void ShowPointer(bool show);
+    // Shows the hidden control bar while the pointer (screen point) is over its place.
+    void HoverCheck(const QPoint& globalPoint);
+    // A point of the picture (media control coordinates) on the screen.
+    QPoint PictureToGlobal(long x, long y) const;
+    void OnIdlePointerTick(const QPoint& globalPoint);
+
+    // Caption area.
+    void SetExtraLines(int lines);
+    void StepCrop(int delta);
+    void ResetCrop();
+    void StepCaptionPosition(int delta);
+    void StepSizeRatio(int delta);
+
     // Commands.
+    frame_modes::CommandState CommandStateNow() const;
     bool HandleKey(QKeyEvent* event);
     void OnOpenFile();
     void OnOpenSubtitle();
@@ -187,9 +226,11 @@ class CMainFrame : public QMainWindow {
     bool ready_ = false;
     bool shutDown_ = false;
     bool settingsLoaded_ = false;
-    bool fullScreenAtStart_ = false;
-    bool fullScreen_ = false;
-    bool controlsBeforeFullScreen_ = true;
+    frame_modes::ModeState modes_;
+    QRect clientBeforeFullScreen_;  // the client area on the screen when full screen began
+    bool pointerShown_ = true;
+    int idleCounter_ = frame_modes::kIdleTicks;
+    QPoint lastPointer_;
     QRect rememberedRect_;
 
     long openState_ = 0;
@@ -227,5 +268,5 @@ class CMainFrame : public QMainWindow {
     bool layoutSuspended_ = false;
     bool placing_ = false;
     QSize requestedSize_;  // the size the layout rule last asked the window manager for
-    int autoRestoreBits_ = 0;
+    int layoutPasses_ = 0;
 };

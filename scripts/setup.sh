@@ -12,7 +12,7 @@ build=${VELMORA_BUILD_DIR:-build}
 packages=(
     cmake g++ make pkg-config
     qt6-base-dev qt6-base-dev-tools libgl-dev
-    libmpv-dev ffmpeg qt6-wayland
+    libmpv-dev ffmpeg qt6-wayland libxcb1-dev
     fonts-nanum fonts-baekmuk
 )
 if [ "$mode" = test ]; then

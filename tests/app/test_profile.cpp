@@ -92,7 +92,8 @@ TEST_F(ProfileTest, AnEmptyStoreGivesTheFrameItsDefaults) {
     const CMainFrame::Settings& s = frame.CurrentSettings();
     EXPECT_EQ(std::tuple(s.volumeStep, s.textColor, s.sizeRatio, s.captionPosition, s.fontName),
               std::tuple(1, 0xFFFF, 36, 6, QString("굴림")));
-    EXPECT_EQ(std::tuple(s.topmost, s.framed, s.controls, frame.isFullScreen(), frame.width()),
+    const frame_modes::ModeState& m = frame.Modes();
+    EXPECT_EQ(std::tuple(m.topmost, m.framed, m.controls, frame.isFullScreen(), frame.width()),
               std::tuple(false, true, true, false, 368));
 }
 

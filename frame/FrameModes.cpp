@@ -1,0 +1,172 @@
+// Display modes applied to the window: full screen, frame, control bar, views, always on top,
+// zoom, the boss key; the pointer hidden in full screen and the control bar revealed under it.
+// The flags themselves change in frame/Modes.h; here they reach the window.
+
+#include <QCursor>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QWindow>
+
+#include "captions/CaptionWnd.h"
+#include "controls/ControlDlg.h"
+#include "frame/MainFrame.h"
+#include "frame/Messenger.h"
+#include "playback/MediaPlayer2.h"
+
+namespace fl = frame_layout;
+namespace fm = frame_modes;
+
+// Changes one window flag of the shown window without hiding it: the window keeps its place and
+// the window manager only updates its decorations or stacking.
+void CMainFrame::ApplyWindowFlag(Qt::WindowType flag, bool on) {
+    Qt::WindowFlags flags = windowFlags();
+    if (flags.testFlag(flag) == on) return;
+    flags.setFlag(flag, on);
+    if (QWindow* window = windowHandle()) {
+        overrideWindowFlags(flags);
+        window->setFlags(flags);
+    } else {
+        setWindowFlags(flags);
+    }
+}
+
+// The title bar and the menu bar as the mode flags say.
+void CMainFrame::ApplyFramed() {
+    ApplyWindowFlag(Qt::FramelessWindowHint, !modes_.framed);
+    menuBar()->setVisible(modes_.menu);
+}
+
+void CMainFrame::SetFullScreen(bool on) {
+    if (on) {
+        if (soundOnly_) return;
+        MinimiseMessenger();  // also when already in full screen
+        const QRect client = geometry();
+        if (!fm::EnterFullScreen(modes_, soundOnly_)) return;
+        if (windowState() == Qt::WindowNoState) clientBeforeFullScreen_ = client;
+        layoutSuspended_ = true;
+        menuBar()->setVisible(false);
+        layoutSuspended_ = false;
+        // The window manager's resize lays the content out, fitted and centred in the screen.
+        // The control bar stays on screen until the next poll tick finds the pointer away.
+        showFullScreen();
+        return;
+    }
+    if (!fm::LeaveFullScreen(modes_, soundOnly_)) return;
+    layoutSuspended_ = true;
+    if (modes_.controls) controlBar_->show();
+    showNormal();
+    ApplyFramed();
+    layoutSuspended_ = false;
+    // Back where it was, at the width it had and the height of the rule. The position is given
+    // with the size: the window's own idea of its position is still the full screen's.
+    UpdateMinimumSize();
+    const int width = rememberedWidth_;
+    const QSize size(width, fl::HeightForWidth(LayoutInputs(), width));
+    if (clientBeforeFullScreen_.isValid())
+        setGeometry(QRect(clientBeforeFullScreen_.topLeft(), size));
+    else
+        resize(size);
+    raise();
+}
+
+void CMainFrame::SetFramed(bool on) {
+    if (!fm::SetFramed(modes_, on, soundOnly_)) return;
+    ApplyFramed();
+}
+
+void CMainFrame::ToggleControls() {
+    if (!fm::ToggleControls(modes_, soundOnly_)) return;
+    RelayoutAtWidth();
+    // A bar leaving the layout stays on screen until the next poll tick finds the pointer away.
+    if (modes_.controls) controlBar_->show();
+}
+
+void CMainFrame::StandardView() {
+    if (modes_.fullScreen) return;
+    if (!modes_.framed) SetFramed(true);
+    if (!modes_.controls) ToggleControls();
+    RelayoutAtWidth();
+}
+
+void CMainFrame::MinimalView() {
+    if (modes_.controls) ToggleControls();
+    if (modes_.framed) SetFramed(false);
+    RelayoutAtWidth();
+}
+
+void CMainFrame::ToggleTopmost() {
+    modes_.topmost = !modes_.topmost;
+    ApplyWindowFlag(Qt::WindowStaysOnTopHint, modes_.topmost);
+}
+
+void CMainFrame::Zoom(int factor) {
+    if (modes_.fullScreen) SetFullScreen(false);
+    const int width =
+        fl::ZoomWidth(fl::SourceSize(natural_, cropPercent_).width, factor, NonClientSize());
+    ResizeOuter(width);
+    raise();
+}
+
+void CMainFrame::BossKey() {
+    if (playState_ == 2) player_->Pause();
+    showMinimized();
+}
+
+void CMainFrame::ResetPosition() {
+    if (modes_.fullScreen) SetFullScreen(false);
+    move(0, 0);
+    ResizeOuter(rememberedWidth_);
+    raise();
+}
+
+// The window manager's maximise (its button, or a double click on the title bar) gives full
+// screen instead; with a medium without picture it gives nothing at all.
+void CMainFrame::OnMaximizeRequest() {
+    if (!ready_ || modes_.fullScreen || !(windowState() & Qt::WindowMaximized)) return;
+    setWindowState(windowState() & ~Qt::WindowMaximized);
+    SetFullScreen(true);
+}
+
+void CMainFrame::ShowPointer(bool show) {
+    pointerShown_ = show;
+    if (show)
+        unsetCursor();
+    else
+        setCursor(Qt::BlankCursor);
+}
+
+void CMainFrame::HoverCheck(const QPoint& globalPoint) {
+    if (modes_.controls || !controlBar_) return;
+    const QRect bar(controlBar_->mapToGlobal(QPoint(0, 0)), controlBar_->size());
+    if (bar.contains(globalPoint, true)) {
+        controlBar_->show();
+        controlBar_->raise();
+        modes_.barHover = true;
+    } else if (!soundOnly_) {
+        if (modes_.barHover) controlBar_->hide();
+        modes_.barHover = false;
+    }
+}
+
+QPoint CMainFrame::PictureToGlobal(long x, long y) const {
+    return content_->mapToGlobal(
+        QPoint(int(x) + layout_.picture.left, int(y) + layout_.picture.top));
+}
+
+// In full screen a pointer resting for the idle count of poll ticks hides; a move shows it.
+void CMainFrame::OnIdlePointerTick(const QPoint& globalPoint) {
+    if (!modes_.fullScreen) return;
+    if (globalPoint == lastPointer_) {
+        if (pointerShown_ && --idleCounter_ <= 0) ShowPointer(false);
+        return;
+    }
+    if (!pointerShown_) ShowPointer(true);
+    idleCounter_ = fm::kIdleTicks;
+    lastPointer_ = globalPoint;
+}
+
+void CMainFrame::mouseMoveEvent(QMouseEvent* event) {
+    if (!(event->buttons() & Qt::LeftButton) && !modes_.barHover)
+        HoverCheck(event->globalPosition().toPoint());
+    QMainWindow::mouseMoveEvent(event);
+}
