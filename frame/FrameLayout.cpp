@@ -89,6 +89,9 @@ void CMainFrame::OnSize(const QSize& oldSize) {
     // window, a screen too small) has the last word: the content is then fitted into the size
     // it gave, as in full screen, instead of asking again and again.
     const bool fullScreen = modes_.fullScreen;
+    // Inputs may have changed while the window was full screen (a medium opened there): the
+    // window manager must not hold the window to an old minimum.
+    if (!fullScreen) UpdateMinimumSize();
     const bool refused = requestedSize_.isValid() && size() != requestedSize_;
     requestedSize_ = QSize();
     // A maximised window is about to become full screen (or back): its size is the screen's.
@@ -109,6 +112,7 @@ void CMainFrame::OnSize(const QSize& oldSize) {
     if (!fullScreen && !maximized) rememberedWidth_ = layout_.outer.width;
     PlaceChildren(content_->width(), content_->height());
     if (!fullScreen && windowState() == Qt::WindowNoState) rememberedRect_ = QRect(pos(), size());
+    FinishRestore();
 }
 
 void CMainFrame::PlaceChildren(int cx, int cy) {

@@ -5,7 +5,9 @@
 #include <QCursor>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QWindow>
+#include <utility>
 
 #include "captions/CaptionWnd.h"
 #include "controls/ControlDlg.h"
@@ -40,9 +42,9 @@ void CMainFrame::SetFullScreen(bool on) {
     if (on) {
         if (soundOnly_) return;
         MinimiseMessenger();  // also when already in full screen
-        const QRect client = geometry();
         if (!fm::EnterFullScreen(modes_, soundOnly_)) return;
-        if (windowState() == Qt::WindowNoState) clientBeforeFullScreen_ = client;
+        restoring_ = false;
+        afterRestore_ = nullptr;
         layoutSuspended_ = true;
         menuBar()->setVisible(false);
         layoutSuspended_ = false;
@@ -54,19 +56,29 @@ void CMainFrame::SetFullScreen(bool on) {
     if (!fm::LeaveFullScreen(modes_, soundOnly_)) return;
     layoutSuspended_ = true;
     if (modes_.controls) controlBar_->show();
+    const bool coveredScreen = screen() && geometry() == screen()->geometry();
     showNormal();
     ApplyFramed();
     layoutSuspended_ = false;
-    // Back where it was, at the width it had and the height of the rule. The position is given
-    // with the size: the window's own idea of its position is still the full screen's.
-    UpdateMinimumSize();
-    const int width = rememberedWidth_;
-    const QSize size(width, fl::HeightForWidth(LayoutInputs(), width));
-    if (clientBeforeFullScreen_.isValid())
-        setGeometry(QRect(clientBeforeFullScreen_.topLeft(), size));
-    else
-        resize(size);
     raise();
+    // The window manager puts the window back where it was, at the width it had; its resize then
+    // gives the height of the rule. Asking for a size now would also send the full screen's
+    // position, which the window still believes it has, and move the window there.
+    restoring_ = coveredScreen;
+    if (!coveredScreen) RelayoutAtWidth();  // the platform never made it full screen
+}
+
+void CMainFrame::WhenWindowed(std::function<void()> step) {
+    if (restoring_)
+        afterRestore_ = std::move(step);
+    else
+        step();
+}
+
+void CMainFrame::FinishRestore() {
+    if (!restoring_ || modes_.fullScreen || windowState() != Qt::WindowNoState) return;
+    restoring_ = false;
+    if (auto step = std::exchange(afterRestore_, nullptr)) step();
 }
 
 void CMainFrame::SetFramed(bool on) {
@@ -101,10 +113,11 @@ void CMainFrame::ToggleTopmost() {
 
 void CMainFrame::Zoom(int factor) {
     if (modes_.fullScreen) SetFullScreen(false);
-    const int width =
-        fl::ZoomWidth(fl::SourceSize(natural_, cropPercent_).width, factor, NonClientSize());
-    ResizeOuter(width);
-    raise();
+    WhenWindowed([this, factor] {
+        ResizeOuter(
+            fl::ZoomWidth(fl::SourceSize(natural_, cropPercent_).width, factor, NonClientSize()));
+        raise();
+    });
 }
 
 void CMainFrame::BossKey() {
@@ -114,9 +127,11 @@ void CMainFrame::BossKey() {
 
 void CMainFrame::ResetPosition() {
     if (modes_.fullScreen) SetFullScreen(false);
-    move(0, 0);
-    ResizeOuter(rememberedWidth_);
-    raise();
+    WhenWindowed([this] {
+        move(0, 0);
+        ResizeOuter(rememberedWidth_);
+        raise();
+    });
 }
 
 // The window manager's maximise (its button, or a double click on the title bar) gives full

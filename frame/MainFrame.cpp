@@ -196,6 +196,7 @@ void CMainFrame::moveEvent(QMoveEvent* event) {
     QMainWindow::moveEvent(event);
     if (!pointerShown_) ShowPointer(true);
     if (!ready_ || layoutSuspended_) return;
+    FinishRestore();
     // Only a window that lies fully on the screen's positive side is remembered by a move.
     const QRect outer(pos(), size());
     if (frame_layout::MoveRemembersRect(

@@ -168,6 +168,10 @@ class CMainFrame : public QMainWindow {
     // Display modes.
     void ApplyWindowFlag(Qt::WindowType flag, bool on);
     void ApplyFramed();
+    // Runs a step that sizes or moves the window now, or, while the window manager is still
+    // putting the window back from full screen, once it has.
+    void WhenWindowed(std::function<void()> step);
+    void FinishRestore();
     void OnMaximizeRequest();
     void StandardView();
     void MinimalView();
@@ -227,7 +231,8 @@ class CMainFrame : public QMainWindow {
     bool shutDown_ = false;
     bool settingsLoaded_ = false;
     frame_modes::ModeState modes_;
-    QRect clientBeforeFullScreen_;  // the client area on the screen when full screen began
+    bool restoring_ = false;  // left full screen; the window manager has not put it back yet
+    std::function<void()> afterRestore_;
     bool pointerShown_ = true;
     int idleCounter_ = frame_modes::kIdleTicks;
     QPoint lastPointer_;

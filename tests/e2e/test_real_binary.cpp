@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QSettings>
+
 #include "tests/support/DisplayServer.h"
 
 namespace {
@@ -56,17 +58,36 @@ Shot Look(const QImage& screen) {
     return s;
 }
 
+QString MovingBoxClip() {
+    return testenv::MakeClip("moving-box-640x360-12s.mp4",
+                             {"-f", "lavfi", "-i", "color=c=0x404040:size=640x360:rate=25:d=12",
+                              "-f", "lavfi", "-i", "color=c=white:size=40x40:rate=25:d=12",
+                              "-filter_complex", "[0][1]overlay=x='mod(t*120,560)':y=20", "-c:v",
+                              "libx264", "-preset", "ultrafast", "-pix_fmt", "yuv420p"});
+}
+
+// The grey picture's size on a screen shot: its widest row and tallest column of grey.
+QSize GreyExtent(const QImage& screen) {
+    std::vector<int> columns(screen.width());
+    int width = 0;
+    for (int y = 0; y < screen.height(); ++y) {
+        int row = 0;
+        for (int x = 0; x < screen.width(); ++x) {
+            const bool grey = Grey(screen.pixel(x, y));
+            row += grey;
+            columns[x] += grey;
+        }
+        width = std::max(width, row);
+    }
+    return {width, columns.empty() ? 0 : *std::max_element(columns.begin(), columns.end())};
+}
+
 class RealBinary : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(RealBinary, PlaysAMovingClipWithOutlinedKoreanCaptions) {
     QTemporaryDir home;  // also the runtime folder: private to the user, as it must be
     ASSERT_TRUE(home.isValid());
-    const QString clip =
-        testenv::MakeClip("moving-box-640x360-12s.mp4",
-                          {"-f", "lavfi", "-i", "color=c=0x404040:size=640x360:rate=25:d=12", "-f",
-                           "lavfi", "-i", "color=c=white:size=40x40:rate=25:d=12",
-                           "-filter_complex", "[0][1]overlay=x='mod(t*120,560)':y=20", "-c:v",
-                           "libx264", "-preset", "ultrafast", "-pix_fmt", "yuv420p"});
+    const QString clip = MovingBoxClip();
     ASSERT_FALSE(clip.isEmpty());
     const QString movie = home.path() + "/영화 모음/움직이는 상자.mp4";
     ASSERT_FALSE(
@@ -115,6 +136,62 @@ TEST_P(RealBinary, PlaysAMovingClipWithOutlinedKoreanCaptions) {
     EXPECT_GT(a.white, 1000);
     EXPECT_NE(a.whiteLeft, b.whiteLeft);
     EXPECT_NEAR(a.yellow, b.yellow, a.yellow / 10);
+}
+
+// Full screen as a user meets it: Esc fills the 1280 x 1024 screen with the 16:9 picture
+// (letterboxed), quitting there keeps it, and the next start comes up in full screen again; Esc
+// then gives the window back at the width it had before full screen, the start width of 368.
+TEST(RealBinaryModes, FullScreenSurvivesARestartAndEscGivesTheWindowBack) {
+    QTemporaryDir home;
+    ASSERT_TRUE(home.isValid());
+    const QString clip = MovingBoxClip();
+    ASSERT_FALSE(clip.isEmpty());
+    testenv::DisplayServer server("xcb", home.path());
+    const QString failure = server.Start();
+    ASSERT_TRUE(failure.isEmpty()) << qPrintable(failure);
+    QProcessEnvironment env = server.Env();
+    env.insert("XDG_CONFIG_HOME", home.path() + "/config");
+    const QString ini = home.path() + "/config/Velmora/Velmora.ini";
+    // Keys typed on the real keyboard (XTEST) into the focused player window.
+    const auto key = [&](const char* keys) {
+        const QString window =
+            server.Output("xdotool", {"search", "--onlyvisible", "--name", " - Velmora$"});
+        server.Output("xdotool", {"windowfocus", "--sync", window});
+        server.Output("xdotool", {"key", keys});
+    };
+    // Within a few pixels: the surround covers the picture's last column, and the control bar
+    // has a few grey pixels of its own.
+    const auto extentBecomes = [&](QSize size) {
+        QSize seen;
+        const auto near = [&] {
+            seen = GreyExtent(server.Shot());
+            return std::abs(seen.width() - size.width()) <= 20 &&
+                   std::abs(seen.height() - size.height()) <= 20;
+        };
+        const bool ok = testenv::WaitUntil(near, 20000, 200);
+        if (!ok) server.Shot().save(testenv::DataDir() + "/real-binary-modes.png");
+        EXPECT_TRUE(ok) << "picture " << seen.width() << "x" << seen.height() << ", wanted "
+                        << size.width() << "x" << size.height()
+                        << "; last shot in real-binary-modes.png";
+        return ok;
+    };
+
+    for (const bool restarted : {false, true}) {
+        SCOPED_TRACE(restarted ? "second start" : "first start");
+        QProcess* player = server.Run(VELMORA_BINARY, {clip}, env);
+        ASSERT_TRUE(player->waitForStarted());
+        if (!restarted) {
+            ASSERT_TRUE(extentBecomes({640, 360}));
+            key("Escape");
+        }
+        ASSERT_TRUE(extentBecomes({1280, 720}));
+        if (restarted) break;
+        key("alt+F4");
+        ASSERT_TRUE(player->waitForFinished(20000));
+        EXPECT_TRUE(QSettings(ini, QSettings::IniFormat).value("설정/전체화면").toInt() == 1);
+    }
+    key("Escape");
+    extentBecomes({368, 207});
 }
 
 INSTANTIATE_TEST_SUITE_P(Platforms, RealBinary, ::testing::Values("xcb", "wayland"),
