@@ -55,7 +55,10 @@ void CMainFrame::SetFullScreen(bool on) {
     }
     if (!fm::LeaveFullScreen(modes_, soundOnly_)) return;
     layoutSuspended_ = true;
-    if (modes_.controls) controlBar_->show();
+    if (modes_.controls)
+        controlBar_->show();
+    else if (controlBar_->isVisible())
+        modes_.barHover = true;  // revealed in full screen: the next check may hide it again
     const bool coveredScreen = screen() && geometry() == screen()->geometry();
     showNormal();
     ApplyFramed();
