@@ -60,5 +60,12 @@ inline constexpr int kSystemVolume = 32831;
 inline constexpr int kNext = 32819;
 inline constexpr int kPrevious = 32820;
 inline constexpr int kNothing = 32771;
+// Keys of the accelerator table whose commands have no handler and do nothing.
+inline constexpr int kCopy = 57634;
+inline constexpr int kCut = 57635;
+inline constexpr int kPaste = 57637;
+inline constexpr int kUndo = 57643;
+inline constexpr int kNextPane = 57680;
+inline constexpr int kPreviousPane = 57681;
 
 }  // namespace cmd

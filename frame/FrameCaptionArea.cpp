@@ -13,6 +13,11 @@ void CMainFrame::SetExtraLines(int lines) {
     RefreshLayout();
 }
 
+void CMainFrame::StepExtraLines(int delta) {
+    if (const std::optional<int> lines = fm::StepExtraLines(settings_.extraLines, delta))
+        SetExtraLines(*lines);
+}
+
 void CMainFrame::StepCrop(int delta) {
     const std::optional<int> crop = fm::StepCrop(cropPercent_, delta);
     if (!crop) return;

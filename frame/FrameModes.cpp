@@ -166,11 +166,6 @@ void CMainFrame::HoverCheck(const QPoint& globalPoint) {
     }
 }
 
-QPoint CMainFrame::PictureToGlobal(long x, long y) const {
-    return content_->mapToGlobal(
-        QPoint(int(x) + layout_.picture.left, int(y) + layout_.picture.top));
-}
-
 // In full screen a pointer resting for the idle count of poll ticks hides; a move shows it.
 void CMainFrame::OnIdlePointerTick(const QPoint& globalPoint) {
     if (!modes_.fullScreen) return;
@@ -181,10 +176,4 @@ void CMainFrame::OnIdlePointerTick(const QPoint& globalPoint) {
     if (!pointerShown_) ShowPointer(true);
     idleCounter_ = fm::kIdleTicks;
     lastPointer_ = globalPoint;
-}
-
-void CMainFrame::mouseMoveEvent(QMouseEvent* event) {
-    if (!(event->buttons() & Qt::LeftButton) && !modes_.barHover)
-        HoverCheck(event->globalPosition().toPoint());
-    QMainWindow::mouseMoveEvent(event);
 }

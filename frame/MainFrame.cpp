@@ -52,7 +52,6 @@ bool CMainFrame::OnCreate() {
     // Pointer moves over the picture's surround reach the frame: they reveal a hidden control bar.
     content_->setMouseTracking(true);
     setMouseTracking(true);
-    menuBar();  // the menu bar exists from the start; its menus come with the command table
 
     caption_font::RegisterSubstitutes();  // the caption faces' names work with local fonts
 
@@ -67,6 +66,7 @@ bool CMainFrame::OnCreate() {
     controlBar_ = new CControlDlg(content_);
     controlBar_->EnableSeek(false);
     ConnectParts();
+    ConnectMouse();
 
     LoadSettings();
     settingsLoaded_ = true;
@@ -76,6 +76,7 @@ bool CMainFrame::OnCreate() {
         {1014, true}, {1064, false}, {1017, true}, {1018, true}, {1025, false}, {1045, true}};
     for (const auto& [id, value] : kStartup) player_->SetStartupProperty(id, value);
     captionWnd_->SetStyle(CaptionStyleFromSettings());
+    BuildMenus();
     ready_ = true;
     ResetToEmpty();
     if (!modes_.framed) SetFramed(false);
@@ -96,9 +97,6 @@ void CMainFrame::ConnectParts() {
     connect(p, &CMediaPlayer2::ScriptCommand, this, &CMainFrame::OnScriptCommand);
     connect(p, &CMediaPlayer2::Error, this, &CMainFrame::OnMediaError);
     connect(p, &CMediaPlayer2::EndOfStream, this, &CMainFrame::OnEndOfStream);
-    connect(p, &CMediaPlayer2::MouseMove, this, [this](short button, short, long x, long y) {
-        if (button == 0 && !modes_.barHover) HoverCheck(PictureToGlobal(x, y));
-    });
     // A picture size that comes late or changes while playing sizes the window as on open.
     connect(p, &CMediaPlayer2::ImageSizeChange, this, [this] {
         if (openState_ == 6) OnOpenStateChange(6, 6);

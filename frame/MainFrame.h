@@ -15,8 +15,10 @@
 #include <QMainWindow>
 #include <QRect>
 #include <QString>
+#include <array>
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
 
 #include "captions/CaptionParser.h"
@@ -33,6 +35,7 @@ class CMediaPlayer2;
 class CScreenSaverInhibitor;
 class CSurroundWnd;
 class QKeyEvent;
+class QMenu;
 
 class CMainFrame : public QMainWindow {
     Q_OBJECT
@@ -44,6 +47,25 @@ class CMainFrame : public QMainWindow {
     // Creates the window and its parts, loads the settings and shows it. False when a part could
     // not be made.
     bool CreateAndShow();
+
+    // One row of the command table: what the menus show, the keys that run the command, what it
+    // does (nothing when there is no handler) and when it is enabled and checked.
+    struct CommandKey {
+        int key = 0;  // 0: no key; Qt::Key_Return stands for both Enter keys
+        Qt::KeyboardModifiers modifiers;
+    };
+    struct CommandRow {
+        int id;
+        const char* text;  // "&" before the mnemonic, "\t" before the key text; null: no menu item
+        std::array<CommandKey, 2> keys;
+        void (*handler)(CMainFrame&);
+        frame_modes::EnableRule enable = frame_modes::EnableRule::Always;
+        frame_modes::CheckRule check = frame_modes::CheckRule::None;
+    };
+    static std::span<const CommandRow> Commands();
+    static const CommandRow* FindCommand(int id);
+    // The command a typed key runs; 0 when the key is not in the table.
+    static int CommandForKey(int key, Qt::KeyboardModifiers modifiers);
 
     // Runs a command as if chosen from a menu; a command its rule disables is ignored.
     void OnCommand(int id);
@@ -76,6 +98,8 @@ class CMainFrame : public QMainWindow {
     void ToggleControls();
     const frame_modes::ModeState& Modes() const { return modes_; }
     bool IsPointerShown() const { return pointerShown_; }
+    void SetQuickMenu(bool leftButton) { quickMenu_ = leftButton; }
+    QMenu* ContextMenu() const { return contextMenu_; }
 
     // The layout rule applied to the window (see frame/Layout.h for the arithmetic).
     void RelayoutAtWidth();
@@ -139,7 +163,10 @@ class CMainFrame : public QMainWindow {
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void timerEvent(QTimerEvent* event) override;
 
   private:
@@ -182,16 +209,31 @@ class CMainFrame : public QMainWindow {
     void ShowPointer(bool show);
     // Shows the hidden control bar while the pointer (screen point) is over its place.
     void HoverCheck(const QPoint& globalPoint);
-    // A point of the picture (media control coordinates) on the screen.
-    QPoint PictureToGlobal(long x, long y) const;
     void OnIdlePointerTick(const QPoint& globalPoint);
 
     // Caption area.
     void SetExtraLines(int lines);
+    void StepExtraLines(int delta);
     void StepCrop(int delta);
     void ResetCrop();
     void StepCaptionPosition(int delta);
     void StepSizeRatio(int delta);
+
+    // Menus and the mouse on the picture.
+    void BuildMenus();
+    void RefreshMenu(QMenu* menu);
+    void ShowContextMenu(const QPoint& globalPoint);
+    void ConnectMouse();
+    void OnMediaMouseUp(short button, const QPoint& globalPoint);
+    void OnMediaMouseMove(short button, const QPoint& globalPoint);
+    void StartWindowDrag(const QPoint& globalPoint);
+
+    // Dialogs and programs the commands open.
+    void OnOpenUrl();
+    void OnProperties();
+    void OnStatistics();
+    void OnSystemVolume();
+    void OnAbout();
 
     // Commands.
     frame_modes::CommandState CommandStateNow() const;
@@ -261,6 +303,11 @@ class CMainFrame : public QMainWindow {
     CCornerWnd* corners_[4] = {};
     CScreenSaverInhibitor* screenSaver_ = nullptr;
     FileChooser chooseFiles_;
+    QMenu* contextMenu_ = nullptr;
+    // Which button opens the context menu: false the right one (the left drags the window), true
+    // the left one (and the window is not dragged by the picture). Chosen in the settings dialog.
+    bool quickMenu_ = false;
+    QPoint pressPoint_;  // where the left button went down; null when no drag may start
 
     // Layout state.
     frame_layout::Size natural_{320, 240};

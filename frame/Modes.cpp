@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "app/Commands.h"
-
 namespace frame_modes {
 
 bool EnterFullScreen(ModeState& m, bool soundOnly) {
@@ -51,48 +49,48 @@ Saved ToSave(const ModeState& m) {
             m.framed ? 1 : 0, m.topmost ? 1 : 0};
 }
 
-bool IsEnabled(const CommandState& s, int command) {
-    switch (command) {
-        case cmd::kStandardView:
-        case cmd::kMinimalView:
+bool IsEnabled(const CommandState& s, EnableRule rule) {
+    switch (rule) {
+        case EnableRule::NotFullScreen:
             return !s.modes->fullScreen;
-        case cmd::kProperties:
+        case EnableRule::MediaOpen:
             return s.openState == 6;
-        case cmd::kNext:
-        case cmd::kPrevious:
+        case EnableRule::PlaylistNotEmpty:
             return s.playlistLength > 0;
-        default:
-            return true;
+        case EnableRule::Always:
+            break;
     }
+    return true;
 }
 
-std::optional<bool> IsChecked(const CommandState& s, int command) {
+std::optional<bool> IsChecked(const CommandState& s, CheckRule rule) {
     const ModeState& m = *s.modes;
-    for (int lines = 0; lines <= kMaxExtraLines; ++lines)
-        if (command == cmd::kLinesSet[lines]) return s.extraLines == lines;
-    switch (command) {
-        case cmd::kFullScreen:
+    const bool windowed = !m.fullScreen;
+    switch (rule) {
+        case CheckRule::None:
+            return std::nullopt;
+        case CheckRule::FullScreen:
             return m.fullScreen;
-        case cmd::kFramed:
+        case CheckRule::Framed:
             return m.framed;
-        case cmd::kControls:
+        case CheckRule::Controls:
             return m.controls;
-        case cmd::kTopmost:
+        case CheckRule::Topmost:
             return m.topmost;
-        case cmd::kStandardView:
-            return m.framed && m.controls;
-        case cmd::kMinimalView:
-            return !m.framed && !m.controls;
-        case cmd::kZoom100:
-            return s.zoom == Zoom::Percent100 && !m.fullScreen;
-        case cmd::kZoom200:
-            return s.zoom == Zoom::Percent200 && !m.fullScreen;
-        case cmd::kZoomFree:
-            return s.zoom == Zoom::Free && !m.fullScreen;
-        case cmd::kMute:
+        case CheckRule::StandardView:
+            return windowed ? std::optional(m.framed && m.controls) : std::nullopt;
+        case CheckRule::MinimalView:
+            return windowed ? std::optional(!m.framed && !m.controls) : std::nullopt;
+        case CheckRule::Zoom100:
+            return s.zoom == Zoom::Percent100 && windowed;
+        case CheckRule::Zoom200:
+            return s.zoom == Zoom::Percent200 && windowed;
+        case CheckRule::ZoomFree:
+            return s.zoom == Zoom::Free && windowed;
+        case CheckRule::Mute:
             return s.muted;
         default:
-            return std::nullopt;
+            return s.extraLines == int(rule) - int(CheckRule::Lines0);
     }
 }
 

@@ -51,11 +51,33 @@ struct CommandState {
     int playlistLength = -1;
     bool muted = false;
 };
-// False for a command that is to be ignored however it arrives.
-bool IsEnabled(const CommandState& s, int command);
-// The menu check mark: empty for a command without one. Where a command is disabled in full
-// screen its mark is left as it was, so the value then is the flag's as before.
-std::optional<bool> IsChecked(const CommandState& s, int command);
+// When a command runs: a command whose rule is false is ignored however it arrives.
+enum class EnableRule { Always, NotFullScreen, MediaOpen, PlaylistNotEmpty };
+bool IsEnabled(const CommandState& s, EnableRule rule);
+
+// What a command's menu check mark follows. Lines0..Lines5 check when the extra lines equal 0..5.
+enum class CheckRule {
+    None,
+    FullScreen,
+    Framed,
+    Controls,
+    Topmost,
+    StandardView,
+    MinimalView,
+    Zoom100,
+    Zoom200,
+    ZoomFree,
+    Mute,
+    Lines0,
+    Lines1,
+    Lines2,
+    Lines3,
+    Lines4,
+    Lines5,
+};
+// The check mark; empty where the menu leaves it as it is: a command without a mark, and the two
+// views in full screen, where they are disabled and keep the mark they had.
+std::optional<bool> IsChecked(const CommandState& s, CheckRule rule);
 
 // Caption-area values, each kept in its range by its command. A stored value outside the range
 // comes back inward one step at a time and is never pushed further out.

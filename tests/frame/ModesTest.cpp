@@ -6,7 +6,6 @@
 
 #include <tuple>
 
-#include "app/Commands.h"
 
 using namespace frame_modes;
 
@@ -57,24 +56,24 @@ TEST(FrameModes, EnableAndCheckRules) {
     ModeState m;
     CommandState s{&m, Zoom::Percent200, 7, 6, 0, true};
     // A stored 7 extra lines checks none of the six line items.
-    for (const int id : cmd::kLinesSet) EXPECT_EQ(IsChecked(s, id), false) << id;
+    for (int r = int(CheckRule::Lines0); r <= int(CheckRule::Lines5); ++r)
+        EXPECT_EQ(IsChecked(s, CheckRule(r)), false) << r;
     s.extraLines = 4;
-    EXPECT_EQ(IsChecked(s, cmd::kLines4), true);
-    EXPECT_EQ(IsChecked(s, cmd::kZoom200), true);
-    EXPECT_EQ(IsChecked(s, cmd::kZoomFree), false);
-    EXPECT_EQ(IsChecked(s, cmd::kStandardView), true);
-    EXPECT_EQ(IsChecked(s, cmd::kMute), true);
-    EXPECT_EQ(IsChecked(s, cmd::kBossKey), std::nullopt);
-    EXPECT_FALSE(IsEnabled(s, cmd::kNext));  // an empty playlist
-    EXPECT_TRUE(IsEnabled(s, cmd::kProperties));
+    EXPECT_EQ(IsChecked(s, CheckRule::Lines4), true);
+    EXPECT_EQ(IsChecked(s, CheckRule::Zoom200), true);
+    EXPECT_EQ(IsChecked(s, CheckRule::ZoomFree), false);
+    EXPECT_EQ(IsChecked(s, CheckRule::StandardView), true);
+    EXPECT_EQ(IsChecked(s, CheckRule::Mute), true);
+    EXPECT_EQ(IsChecked(s, CheckRule::None), std::nullopt);
+    EXPECT_FALSE(IsEnabled(s, EnableRule::PlaylistNotEmpty));
+    EXPECT_TRUE(IsEnabled(s, EnableRule::MediaOpen));
 
     ASSERT_TRUE(EnterFullScreen(m, false));
-    // In full screen: no zoom marks, views disabled.
-    EXPECT_EQ(IsChecked(s, cmd::kZoom200), false);
-    EXPECT_EQ(IsChecked(s, cmd::kFullScreen), true);
-    EXPECT_FALSE(IsEnabled(s, cmd::kStandardView));
-    EXPECT_FALSE(IsEnabled(s, cmd::kMinimalView));
-    EXPECT_TRUE(IsEnabled(s, cmd::kFramed));
+    // In full screen: no zoom marks; the views are disabled and keep the mark they had.
+    EXPECT_EQ(IsChecked(s, CheckRule::Zoom200), false);
+    EXPECT_EQ(IsChecked(s, CheckRule::FullScreen), true);
+    EXPECT_EQ(IsChecked(s, CheckRule::StandardView), std::nullopt);
+    EXPECT_FALSE(IsEnabled(s, EnableRule::NotFullScreen));
 }
 
 TEST(FrameModes, CaptionAreaStepsKeepTheirRanges) {
