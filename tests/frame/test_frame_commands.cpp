@@ -1,0 +1,214 @@
+// The command table as the viewer meets it: every key of the accelerator table, the menu bar and
+// the context menu with their texts, order, checks and enabling, and a disabled command ignored
+// whichever way it arrives.
+
+#include <QKeySequence>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTest>
+
+#include "app/Commands.h"
+#include "playback/MediaPlayer2.h"
+#include "tests/support/FrameTest.h"
+
+namespace {
+
+using testenv::WaitUntil;
+
+// Every designed key and the command it runs; 0 for keys that must do nothing.
+TEST(FrameKeys, EveryKeyRunsItsCommand) {
+    const struct {
+        const char* keys;
+        int command;
+    } rows[] = {
+        {"Ctrl+O", cmd::kOpen},
+        {"Alt+O", cmd::kOpenSubtitle},
+        {"Ctrl+S", cmd::kOpenUrl},
+        {"Ctrl+R", cmd::kProperties},
+        {"Ctrl+Q", cmd::kProperties},
+        {"Alt+F4", cmd::kExit},
+        {"Ctrl+1", cmd::kStandardView},
+        {"Ctrl+2", cmd::kMinimalView},
+        {"Alt+Return", cmd::kFullScreen},
+        {"Alt+Num+Enter", cmd::kFullScreen},
+        {"Esc", cmd::kFullScreenKey},
+        {"Shift+Return", cmd::kFramed},
+        {"Ctrl+Return", cmd::kControls},
+        {"Num++", cmd::kLinesMore},
+        {"Ctrl+Down", cmd::kLinesMore},
+        {"Num+-", cmd::kLinesLess},
+        {"Ctrl+Up", cmd::kLinesLess},
+        {"]", cmd::kCropMore},
+        {"Alt+Right", cmd::kCropMore},
+        {"[", cmd::kCropLess},
+        {"Alt+Left", cmd::kCropLess},
+        {"=", cmd::kCropReset},
+        {"Alt+Up", cmd::kCaptionUp},
+        {"Alt+Down", cmd::kCaptionDown},
+        {"Alt+1", cmd::kZoom100},
+        {"Alt+2", cmd::kZoom200},
+        {"Ctrl+PgUp", cmd::kLettersLarger},
+        {"Ctrl+PgDown", cmd::kLettersSmaller},
+        {"Ctrl+T", cmd::kTopmost},
+        {"Ctrl+P", cmd::kSettings},
+        {"Return", cmd::kBossKey},
+        {"Num+Enter", cmd::kBossKey},
+        {"Space", cmd::kPlayPause},
+        {".", cmd::kStop},
+        {"Ctrl+Right", cmd::kForward30},
+        {"Right", cmd::kForward5},
+        {"Num+Right", cmd::kForward5},
+        {"Left", cmd::kBack5},
+        {"Ctrl+Left", cmd::kBack30},
+        {"Up", cmd::kLouder},
+        {"Down", cmd::kSofter},
+        {"Ctrl+M", cmd::kMute},
+        {"PgDown", cmd::kNext},
+        {"PgUp", cmd::kPrevious},
+        {"`", cmd::kNothing},
+        {"Ctrl+C", cmd::kCopy},
+        {"Ctrl+Ins", cmd::kCopy},
+        {"Shift+Del", cmd::kCut},
+        {"Ctrl+X", cmd::kCut},
+        {"Ctrl+V", cmd::kPaste},
+        {"Shift+Ins", cmd::kPaste},
+        {"Alt+Backspace", cmd::kUndo},
+        {"Ctrl+Z", cmd::kUndo},
+        {"F6", cmd::kNextPane},
+        {"Shift+F6", cmd::kPreviousPane},
+        // Not bound: the plain keys, and Ctrl+0 whose text the reset-position item only shows.
+        {"+", 0},
+        {"-", 0},
+        {"Ctrl+0", 0},
+        {"Shift+Space", 0},
+    };
+    for (const auto& row : rows) {
+        const QKeyCombination key = QKeySequence(QString::fromUtf8(row.keys))[0];
+        EXPECT_EQ(CMainFrame::CommandForKey(key.key(), key.keyboardModifiers()), row.command)
+            << row.keys;
+    }
+    // The do-nothing keys run nothing; the settings dialog comes with its own change.
+    for (const int id : {cmd::kNothing, cmd::kCopy, cmd::kNextPane})
+        EXPECT_EQ(CMainFrame::FindCommand(id)->handler, nullptr);
+}
+
+// Texts of a menu's items in order: "|" for a separator, "[title: ...]" for a pop-up.
+QString Layout(const QMenu* menu) {
+    QStringList items;
+    for (const QAction* a : menu->actions()) {
+        if (a->isSeparator())
+            items << "|";
+        else if (a->menu())
+            items << "[" + a->text() + ": " + Layout(a->menu()) + "]";
+        else
+            items << a->text();
+    }
+    return items.join(", ");
+}
+
+class FrameMenuTest : public FrameTest {
+  protected:
+    QAction* Action(const QMenu* menu, int id) {
+        for (QAction* a : menu->actions()) {
+            if (a->menu())
+                if (QAction* inner = Action(a->menu(), id)) return inner;
+            if (!a->menu() && !a->isSeparator() && a->data().toInt() == id) return a;
+        }
+        return nullptr;
+    }
+    // The state the menus show when they open: "on", "off", "disabled", "" (no mark) or "none"
+    // (no item).
+    QString Shown(int id) {
+        QList<QMenu*> menus{frame_->ContextMenu()};
+        for (const QAction* a : frame_->menuBar()->actions()) menus << a->menu();
+        for (QMenu* menu : menus) {
+            QAction* a = Action(menu, id);
+            if (!a) continue;
+            emit qobject_cast<QMenu*>(a->parent())->aboutToShow();
+            if (!a->isEnabled()) return "disabled";
+            return a->isCheckable() ? (a->isChecked() ? "on" : "off") : "";
+        }
+        return "none";
+    }
+};
+
+TEST_F(FrameMenuTest, MenusShowTheDesignedItemsInOrder) {
+    Start();
+    QStringList bar;
+    for (const QAction* a : frame_->menuBar()->actions())
+        bar << a->text() + ": " + Layout(a->menu());
+    const QString lines = "[하단여백: 없음, 1줄, 2줄, 3줄, 4줄, 5줄, 추가\t+, 감소\t-]";
+    const QString crop = "[좌우 자르기: 추가\t], 감소\t[, 초기화\t=]";
+    const QString zoom = "[확대/축소(&Z): 100%\tAlt+1, 200%\tAlt+2, 기타]";
+    const QString letters = "[글꼴 크기: 크게\tCtrl+PageUp, 작게\tCtrl+PageDown]";
+    EXPECT_EQ(bar, QStringList({
+                       "파일(&F): 열기(&O)\tCtrl+O, 자막 열기\tAlt+O, URL 열기(&S)\tCtrl+S, |, "
+                       "등록정보\tCtrl+R, |, 끝내기(&X)",
+                       "보기(&V): 표준(&V)\tCtrl+1, 최소(&M)\tCtrl+2, 전체 화면 \tAlt+Enter, |, "
+                       "창틀 있음/없음\tShift+Enter, 컨트롤 보기/감춤\tCtrl+Enter, |, " +
+                           lines + ", " + crop + ", [자막 위치: 위로\tAlt+Up, 아래로\tAlt+Down], " +
+                           zoom + ", " + letters +
+                           ", |, 항상위(&W)\tCtrl+T, 통계(&I), 환경 설정(&E)\tCtrl+P, |, "
+                           "보스 등장\tEnter, 최소화, |, 위치 초기화(&I)\tCtrl+0",
+                       "재생(&P): 재생/일시 중지(&P)\tSpace, 중지(&S)\tPeriod, |, "
+                       "30초 앞으로\tCtrl+Right, 5초 앞으로\tRight Arrow, 5초 뒤로\tLeft Arrow, "
+                       "30초 뒤로\tCtrl+Left, |, [볼륨(&U): 크게(&U)\t위쪽 화살표, "
+                       "작게(&U)\t아래쪽 화살표, 음소거(&M)\tCtrl+M], 시스템 볼륨",
+                       "도움말(&H): Velmora 정보(&A)...",
+                   }));
+    EXPECT_EQ(Layout(frame_->ContextMenu()),
+              "열기(&O)\tCtrl+O, 자막 열기\tAlt+O, URL 열기(&S)\tCtrl+S, |, 표준(&V)\tCtrl+1, "
+              "최소(&M)\tCtrl+2, 전체 화면 \tAlt+Enter, |, 창틀 있음/없음\tShift+Enter, "
+              "컨트롤 보기/감춤\tCtrl+Enter, |, " +
+                  lines + ", " + crop + ", [자막 위치: 위로\tCtrl+Up, 아래로\tCtrl+Down], " +
+                  letters + ", " + zoom +
+                  ", |, 항상위(&W)\tCtrl+T, 통계(&I), 등록정보\tCtrl+R, 환경 설정(&E)\tCtrl+P, |, "
+                  "최소화, 시스템 볼륨, 보스 등장\tEnter, |, 끝내기(&X)");
+}
+
+// Checks and enabling follow the state when a menu opens; a disabled command is ignored by key
+// and by command as well.
+TEST_F(FrameMenuTest, ChecksAndEnablingFollowTheState) {
+    Start();
+    EXPECT_EQ(Shown(cmd::kProperties), "disabled");  // no medium
+    EXPECT_EQ(Shown(cmd::kNext), "none");            // no menu item
+    EXPECT_EQ(Shown(cmd::kSettings), "disabled");
+    EXPECT_EQ(Shown(cmd::kStandardView), "on");
+    EXPECT_EQ(Shown(cmd::kLines0), "on");
+    frame_->OnCommand(cmd::kLines2);
+    frame_->OnCommand(cmd::kFramed);
+    frame_->OnCommand(cmd::kTopmost);
+    EXPECT_EQ(Shown(cmd::kLines0), "off");
+    EXPECT_EQ(Shown(cmd::kLines2), "on");
+    EXPECT_EQ(Shown(cmd::kFramed), "off");
+    EXPECT_EQ(Shown(cmd::kStandardView), "off");
+    EXPECT_EQ(Shown(cmd::kTopmost), "on");
+    EXPECT_EQ(Shown(cmd::kMute), "off");
+    frame_->OnCommand(cmd::kMute);
+    EXPECT_TRUE(WaitUntil([&] { return Shown(cmd::kMute) == "on"; }));
+
+    frame_->OnCommand(cmd::kProperties);  // disabled: nothing opens
+    frame_->OnCommand(cmd::kFullScreen);
+    ASSERT_TRUE(frame_->Modes().fullScreen);
+    EXPECT_EQ(Shown(cmd::kStandardView), "disabled");
+    QTest::keyClick(frame_.get(), Qt::Key_1, Qt::ControlModifier);  // standard view, disabled
+    EXPECT_FALSE(frame_->Modes().framed);
+}
+
+// With the menu bar shown the window's outer height is the rule's with the real menu bar height.
+TEST_F(FrameMenuTest, TheMenuBarCountsInTheWindowHeight) {
+    Start();
+    frame_->OpenMediaPath(testenv::MakeClip(
+        "grey-640x480-4s.mp4", {"-f", "lavfi", "-i", "color=c=0x808080:size=640x480:rate=25:d=4",
+                                "-c:v", "libx264", "-preset", "ultrafast", "-pix_fmt", "yuv420p"}));
+    ASSERT_TRUE(WaitUntil([&] { return frame_->OpenState() == 6; }, 8000));
+    frame_->OnCommand(cmd::kZoom100);
+    ASSERT_TRUE(WaitUntil([&] { return frame_->width() == 640; }));
+    const int menu = frame_->menuBar()->height();
+    EXPECT_GT(menu, 10);
+    EXPECT_TRUE(WaitUntil([&] { return frame_->height() == menu + 480 + 58; }))
+        << frame_->height() << " with a menu bar of " << menu;
+    EXPECT_EQ(frame_->Content()->height(), 480 + 58);
+}
+
+}  // namespace
