@@ -55,7 +55,6 @@ TEST(CaptionSource, FindCaptionFile) {
         {{"/subs/movie.smi"}, "movie.avi", "/subs", "/subs/movie.smi"},
         {{"/movie.smi"}, "/v/movie.avi", "/", ""},  // a one-character folder is not searched
         {{"자/movie.smi"}, "/v/movie.avi", "자", ""},
-        {{"자막/movie.smi"}, "/v/movie.avi", "자막", "자막/movie.smi"},
         {{"/v/movie.sami"}, "/v/movie.avi", "/v", ""},
         {{"/v/movie.smi"}, "/v/movie", "/subs", ""},
     };
