@@ -176,8 +176,8 @@ TEST(CaptionLayout, CaptionOffset) {
     EXPECT_EQ(bottom(Lay("abc", oneEnd)), 480 - 480 * 6 / 120);  // position 6
     EXPECT_EQ(bottom(Lay("a b c  ", threeEnds, 640, 480, 0)), 480);
     EXPECT_EQ(bottom(Lay("a b c  ", threeEnds, 640, 480, 60)), 240);
-    // Two extra lines (area 480 + 60): one line sits Sp below the picture's bottom; three lines
-    // end at the area's bottom, over the picture.
+    // Two extra lines (area 480 + 60): one line sits Sp below the picture; three end at the
+    // area's bottom, over the picture.
     EXPECT_EQ(Lay("abc", oneEnd, 640, 540, 60, 2).offsetY, 480 + 3);
     EXPECT_EQ(bottom(Lay("a b c  ", threeEnds, 640, 540, 60, 2)), 540);
     // The rows scanned for the shape never go past the area's height.
@@ -185,8 +185,7 @@ TEST(CaptionLayout, CaptionOffset) {
 }
 
 TEST(CaptionLayout, ShadowDepthGrowsWithTheFont) {
-    // Font height, ink offsets of the shadow: diagonal steps from the letters. With the outline
-    // the +1 fringe is shared once.
+    // The shadow steps diagonally, one step more for bigger fonts; the outline shares the fringe.
     for (auto [hf, count] : {std::pair{28, 3}, {29, 4}, {38, 5}}) {
         const InkOffsets o = InkOffsetsFor(kEffectShadow, hf);
         EXPECT_EQ(o.count, count) << hf;

@@ -76,9 +76,8 @@ TEST(ButtonArt, EveryFaceExistsAtItsSizeKeepsOffTheFrameAndKeysOutExactMagenta) 
         ASSERT_EQ(face.size(), QSize(BitmapSize(id), BitmapSize(id))) << id;
         EXPECT_GT(Mismatches(QImage(), {}, face), 25) << id << " shows almost nothing";
     }
-    // Inside the 22-pixel frame: normal faces (drawn one pixel in) leave their last row and
-    // column magenta, pushed faces (two in) their last two, latched faces (at the corner) their
-    // first.
+    // Faces keep off the frame: normal ones (one pixel in) leave their last row and column
+    // magenta, pushed ones (two in) their last two, latched ones (at the corner) their first.
     const auto edgeMagenta = [](int bitmap, int index) {
         const QImage f = FaceImage(bitmap);
         for (int i = 0; i < f.width(); ++i)
@@ -174,7 +173,7 @@ TEST(SeekSlider, ClicksJumpAndDragsButOnlyWhenInteractive) {
     EXPECT_EQ(slider.value(), 3000);
 
     // Held: SetPosition is ignored and a drag moves the thumb. The release ends the hold even
-    // when seeking was switched off meanwhile (the medium changed), and then reports nothing.
+    // when seeking was switched off meanwhile (a new medium), and then reports nothing.
     Press(&slider, thumb);
     slider.SetPosition(9000);
     EXPECT_EQ(slider.value(), 3000);
@@ -186,8 +185,7 @@ TEST(SeekSlider, ClicksJumpAndDragsButOnlyWhenInteractive) {
     slider.SetPosition(9000);
     EXPECT_EQ(slider.value(), 9000);
 
-    // Not interactive: clicks, drags and releases do nothing and report nothing; wheel and keys
-    // never move it.
+    // Not interactive: mouse, wheel and keys neither move it nor report.
     Press(&slider, {0, y});
     MoveHeld(&slider, {30, y});
     Release(&slider, {30, y});
@@ -310,8 +308,8 @@ TEST(ControlPanel, SlidersReportOnRelease) {
     }
     EXPECT_EQ(seeks.count(), 1);
 
-    // Volume: the far right is step 0 (loudest), the far left step 10. Only the visible part
-    // (the client ends three pixels before the slider does) is clicked.
+    // Volume: the far right is step 0 (loudest), the far left step 10; the client hides the
+    // slider's last three pixels.
     panel.dlg->ShowVolumeStep(4);
     EXPECT_EQ(volume->value(), 6);
     Click(volume, {volume->width() - 4, volume->height() / 2});
