@@ -10,7 +10,6 @@ namespace {
 
 TEST(IniText, RoundTripsKoreanNamesAndAwkwardValues) {
     ini::Sections in;
-    in["설정"]["인스턴스"] = "/run/user/0/velmora-1.sock";
     in["폰트"]["이름"] = "굴림";
     in["Folder"]["Last"] = "/영화/a b/\"q\"; x=y [z]";
     in["Folder"]["Sami"] = "  leading and trailing  ";
@@ -76,7 +75,6 @@ TEST(CommandLine, FirstArgumentThatIsNotASwitchIsTheFile) {
         {{"mms://host/stream"}, "mms://host/stream"},
         {{"/p", "a.avi"}, std::nullopt},  // printing is not opening
         {{"a.avi", "/PT", "printer", "driver", "port"}, std::nullopt},
-        {{"-dde"}, std::nullopt},
         {{"/Unregister", "a.avi"}, std::nullopt},
         {{"/Embedding", "a.avi"}, "a.avi"},
     };

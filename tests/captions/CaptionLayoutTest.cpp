@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "captions/TextDecoder.h"
+
 #include <random>
 #include <span>
 #include <string>
@@ -37,24 +39,7 @@ std::vector<std::string> Texts(const Layout& l) {
 // A 27-pixel font with 3 pixels of spacing.
 Layout Lay(std::string_view text, std::span<const int32_t> ends, int w = 640, int h = 480,
            int position = 6, int extraLines = 0, FontMetrics font = {27, 3}) {
-    Params p;
-    p.width = w;
-    p.height = h;
-    p.font = font;
-    p.position = position;
-    p.extraLines = extraLines;
-    return LayoutCaption(text, ends, p, FakeWidth);
-}
-
-// Not empty, starts on a character and ends after a whole one.
-bool ValidUtf8Cut(std::string_view piece) {
-    size_t i = 0;
-    while (i < piece.size()) {
-        const auto b = static_cast<unsigned char>(piece[i]);
-        if ((b & 0xC0) == 0x80) return false;
-        i += b < 0x80 ? 1 : b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : 2;
-    }
-    return !piece.empty() && i == piece.size();
+    return LayoutCaption(text, ends, Params{w, h, font, 0, position, extraLines}, FakeWidth);
 }
 
 }  // namespace
@@ -78,12 +63,8 @@ TEST(CaptionLayout, LinesFromParseResult) {
     const int32_t ends[] = {5, kLast | 13};
     const Layout l = Lay("Hello World  ", ends);
     EXPECT_EQ(Texts(l), (std::vector<std::string>{"Hello", "World"}));
-    ASSERT_EQ(l.lines.size(), 2u);
-    EXPECT_EQ(l.lines[1].top, 30);
-    EXPECT_EQ(l.lines[1].width, 50);
-    EXPECT_EQ(l.centreX, 320);
-    EXPECT_EQ(l.scanRows, 30 + 27 + 1);
-    EXPECT_EQ(l.scanColumns, 639);
+    EXPECT_EQ(std::tuple(l.lines.back().top, l.lines.back().width, l.scanRows),
+              std::tuple(30, 50, 58));
 
     // Empty lines (two breaks in a row) do not advance; blanks or a break alone show nothing.
     const int32_t gapEnds[] = {1, 2, kLast | 7}, blankEnds[] = {kLast | 5},
@@ -179,7 +160,7 @@ TEST(CaptionLayout, CutsNeverSplitCharacters) {
         ASSERT_LE(static_cast<int>(pieces.size()), n);
         std::string joined, original = s;
         for (auto p : pieces) {
-            ASSERT_TRUE(ValidUtf8Cut(p)) << s;
+            ASSERT_TRUE(!p.empty() && velmora::text::IsValidUtf8(p)) << s;
             joined += p;
         }
         std::erase(joined, ' ');
@@ -195,8 +176,8 @@ TEST(CaptionLayout, CaptionOffset) {
     EXPECT_EQ(bottom(Lay("abc", oneEnd)), 480 - 480 * 6 / 120);  // position 6
     EXPECT_EQ(bottom(Lay("a b c  ", threeEnds, 640, 480, 0)), 480);
     EXPECT_EQ(bottom(Lay("a b c  ", threeEnds, 640, 480, 60)), 240);
-    // Two extra lines (area 480 + 60): one line sits Sp below the picture's bottom; three lines
-    // end at the area's bottom, over the picture.
+    // Two extra lines (area 480 + 60): one line sits Sp below the picture; three end at the
+    // area's bottom, over the picture.
     EXPECT_EQ(Lay("abc", oneEnd, 640, 540, 60, 2).offsetY, 480 + 3);
     EXPECT_EQ(bottom(Lay("a b c  ", threeEnds, 640, 540, 60, 2)), 540);
     // The rows scanned for the shape never go past the area's height.
@@ -204,13 +185,11 @@ TEST(CaptionLayout, CaptionOffset) {
 }
 
 TEST(CaptionLayout, ShadowDepthGrowsWithTheFont) {
-    using V = std::vector<InkOffset>;
-    auto offsets = [](int effect, int hf) {
-        const InkOffsets o = InkOffsetsFor(effect, hf);
-        return V(o.Span().begin(), o.Span().end());
-    };
-    EXPECT_EQ(offsets(kEffectShadow, 28), (V{{0, 0}, {1, 1}, {2, 2}}));
-    EXPECT_EQ(offsets(kEffectShadow, 29), (V{{0, 0}, {1, 1}, {2, 2}, {3, 3}}));
-    EXPECT_EQ(offsets(kEffectShadow, 38), (V{{0, 0}, {1, 1}, {2, 2}, {3, 3}, {4, 4}}));
-    EXPECT_EQ(offsets(kEffectOutline | kEffectShadow, 38).size(), 8u);  // fringe shared once
+    // The shadow steps diagonally, one step more for bigger fonts; the outline shares the fringe.
+    for (auto [hf, count] : {std::pair{28, 3}, {29, 4}, {38, 5}}) {
+        const InkOffsets o = InkOffsetsFor(kEffectShadow, hf);
+        EXPECT_EQ(o.count, count) << hf;
+        EXPECT_EQ(o.Span().back(), (InkOffset{count - 1, count - 1})) << hf;
+    }
+    EXPECT_EQ(InkOffsetsFor(kEffectOutline | kEffectShadow, 38).count, 8);
 }

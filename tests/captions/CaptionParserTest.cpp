@@ -44,7 +44,6 @@ void Check(const std::vector<Case>& cases) {
 TEST(CaptionParser, TextAndLines) {
     Check({
         {"Hello<br>World", "Hello World  ", {5, kEnd | 13}},
-        {"<br>", "   ", {0, kEnd | 3}},
         {"a<br><br>b", "a  b  ", {1, 2, kEnd | 6}},
         {"a<\t Br\n\v\f\r>b", "a b  ", {1, kEnd | 5}},  // break trimmed of all white space
         {"a<br clear=all>b", "a b  ", {kEnd | 5}},      // an attribute makes it no break
@@ -52,25 +51,17 @@ TEST(CaptionParser, TextAndLines) {
         {"one\r\ntwo", "one two  ", {kEnd | 9}},
         {"a < b", "a ", {kEnd | 2}},  // a lone less-than drops the rest
         {"<<br>>", " >  ", {kEnd | 4}},
-        {"a>b", "a>b  ", {kEnd | 5}},
-        {"&amp;&lt;", "&amp;&lt;  ", {kEnd | 11}},
         {"", "  ", {kEnd | 2}},
-        {" <p> <font> ", "       ", {kEnd | 7}},
         // Replacements: case-sensitive, left to right, also inside tags.
         {"a&nbsp;b", "a b  ", {kEnd | 5}},
         {"a&npsgb", "a b  ", {kEnd | 5}},
         {"&NBSP;&nbsp", "&NBSP;&nbsp  ", {kEnd | 13}},
-        {"&nbsp;nbsp;", " nbsp;  ", {kEnd | 8}},
         {"\r&nbsp;\n", "\r \n  ", {kEnd | 5}},
         // An empty or unclosed tag stops the text; a blank one does not.
         {"ab<>cd", "ab", {kEnd | 2}},
-        {"<><br>", "", {kEnd | 0}},
-        {"a<br", "a", {kEnd | 1}},
-        {"a<br>b<i", "a b", {1, kEnd | 3}},
         {"a< >b", "a b  ", {kEnd | 5}},
         {"안녕<br>하세요", "안녕 하세요  ", {6, kEnd | 18}},
         {"a<br가>b", "a b  ", {kEnd | 5}},
-        {"<p 가>한", " 한  ", {kEnd | 6}},
     });
 }
 
@@ -84,9 +75,7 @@ TEST(CaptionParser, Colours) {
         {"<font color='ff'>x", " x  ", {kEnd | 4}},
         {"<font color =ff>x", " x  ", {kEnd | 4}},
         {"<font color= ff>x", " x  ", {kEnd | 4}, {C(0xFF, 0)}, 0xFF},
-        {"<font color=ff0000 size=3>x", " x  ", {kEnd | 4}, {C(0xFF0000, 0)}, 0xFF0000},
         {"<font&nbsp;color=ff>x", " x  ", {kEnd | 4}, {C(0xFF, 0)}, 0xFF},
-        {"<span style x color=12>x", " x  ", {kEnd | 4}, {C(0x12, 0)}, 0x12},
         {"<font color=-1>x", " x  ", {kEnd | 4}, {C(0xFFFFFF, 0)}, -1},
         {"<font color=ff>a<font color=0xff>b", " a b  ", {kEnd | 6}, {C(0xFF, 0)}, 0xFF},
         {"<font color=ff>ab<font color=ff00>c",
@@ -114,7 +103,6 @@ TEST(CaptionParser, ReadHexNumber) {
         {"-ff", -0xFF},
         {"0X1F", 0x1F},
         {"0xg", 0},
-        {"1g2", 1},
         {"#ff", 0},
         {"80000000", 0x7FFFFFFF},
         {"-80000001", std::numeric_limits<int32_t>::min()},

@@ -9,9 +9,9 @@
 #include <QImage>
 #include <QPalette>
 #include <QWidget>
+#include <array>
 #include <memory>
 #include <string>
-#include <tuple>
 
 namespace {
 
@@ -50,26 +50,17 @@ bool Layout(CCaptionWnd* wnd, const std::string& text, std::vector<int32_t> ends
     return wnd->LayoutCaption(text, ends);
 }
 
-struct Census {
-    int text = 0, outline = 0, background = 0;
-    int strayOutside = 0;  // pixels outside the shape that are not the background
-};
-
-Census Count(const QImage& img, const QRegion& shape, QColor textC, QColor outlineC) {
-    Census c;
+// Pixels of the picture area in the text colour, in the outline colour, of the background inside
+// the shape, and not the background outside it.
+std::array<int, 4> Count(const QImage& img, const QRegion& shape, QColor textC, QColor outlineC) {
+    std::array<int, 4> c{};
     for (int y = 0; y < 480; ++y)
         for (int x = 0; x < 640; ++x) {
             const QColor px = img.pixelColor(x, y);
-            if (!shape.contains(QPoint(x, y))) {
-                if (px != kBackground) ++c.strayOutside;
-                continue;
-            }
-            if (px == textC)
-                ++c.text;
-            else if (px == outlineC)
-                ++c.outline;
-            else if (px == kBackground)
-                ++c.background;
+            if (!shape.contains(QPoint(x, y)))
+                c[3] += px != kBackground;
+            else
+                c[0] += px == textC, c[1] += px == outlineC, c[2] += px == kBackground;
         }
     return c;
 }
@@ -99,39 +90,16 @@ TEST(CaptionWnd, RendersLettersAndFringeInsideShapeOnly) {
         return Count(s.parent->grab().toImage().convertToFormat(QImage::Format_RGB32), shape, text,
                      outline);
     };
-    const Census c = census(QColor(255, 255, 0), QColor(255, 0, 0));
-    EXPECT_EQ(c.strayOutside, 0);  // the window does not exist outside its shape
-    EXPECT_EQ(c.background, 0);    // every shape pixel is painted
-    EXPECT_GT(c.text, 200);        // letters in the text colour
-    EXPECT_GT(c.outline, 100);     // the +1/+1 fringe in the outline colour
-
-    // One line, position 6: its bottom sits 24 rows above the picture's bottom; the fringe
-    // reaches one row further. Centred: the shape's middle is near the window's middle.
-    const QRect box = shape.boundingRect();
-    EXPECT_LE(box.bottom(), 480 - 24);
-    EXPECT_GE(box.top(), 480 - 24 - s.wnd->Metrics().height - 1);
-    EXPECT_NEAR(box.center().x(), 320, 6);
+    // Letters in the text colour, the +1/+1 fringe in the outline colour, every shape pixel
+    // painted, and nothing outside the shape.
+    const auto c = census(QColor(255, 255, 0), QColor(255, 0, 0));
+    EXPECT_TRUE(c[0] > 200 && c[1] > 100 && c[2] == 0 && c[3] == 0) << c[0] << " " << c[1];
 
     // A colour change repaints in the new colours without a new layout.
     s.wnd->SetColours(0xFFFFFF, 0x00FF00);  // white on green
     EXPECT_EQ(s.wnd->Shape(), shape);
-    const Census w = census(QColor(255, 255, 255), QColor(0, 255, 0));
-    EXPECT_EQ(std::tuple(w.strayOutside, w.background), std::tuple(0, 0));
-    EXPECT_GT(w.text, 200);
-    EXPECT_GT(w.outline, 100);
-}
-
-TEST(CaptionWnd, EffectsWidenTheFringe) {
-    // The outline reaches one pixel left of the plain shape; the +2 shadow (Hf 27) one pixel right
-    // of and below the +1 fringe.
-    Scene plain = MakeScene(0);
-    Scene outline = MakeScene(caption_layout::kEffectOutline);
-    Scene shadow = MakeScene(caption_layout::kEffectShadow);
-    for (Scene* sc : {&plain, &outline, &shadow}) ASSERT_TRUE(Layout(sc->wnd, "자막 Caption"));
-    const QRect p = plain.wnd->Shape().boundingRect();
-    EXPECT_EQ(outline.wnd->Shape().boundingRect().left(), p.left() - 1);
-    EXPECT_EQ(shadow.wnd->Shape().boundingRect().right(), p.right() + 1);
-    EXPECT_EQ(shadow.wnd->Shape().boundingRect().bottom(), p.bottom() + 1);
+    const auto w = census(QColor(255, 255, 255), QColor(0, 255, 0));
+    EXPECT_TRUE(w[0] > 200 && w[1] > 100 && w[2] == 0 && w[3] == 0) << w[0] << " " << w[1];
 }
 
 TEST(CaptionWnd, HiddenCasesShowNothing) {
@@ -143,9 +111,7 @@ TEST(CaptionWnd, HiddenCasesShowNothing) {
                 if (img.pixelColor(x, y) != kBackground) return false;
         return true;
     };
-    // Spaces only, and a break tag alone.
-    EXPECT_FALSE(Layout(s.wnd, "   "));
-    EXPECT_FALSE(Layout(s.wnd, "   ", {0, kLast | 3}));
+    EXPECT_FALSE(Layout(s.wnd, "   ", {0, kLast | 3}));  // a break tag alone
     EXPECT_FALSE(s.wnd->IsShowingCaption());
     EXPECT_TRUE(allBackground(QRect(0, 0, 640, 480)));
 
@@ -154,10 +120,6 @@ TEST(CaptionWnd, HiddenCasesShowNothing) {
     s.wnd->HideCaption();
     EXPECT_TRUE(allBackground(QRect(200, 380, 240, 100)));
     EXPECT_FALSE(s.wnd->mask().isEmpty());  // an empty mask would uncover the whole window
-
-    // Without a picture height or a font nothing is laid out.
-    s.wnd->RebuildFont(640, 320, 0);
-    EXPECT_FALSE(Layout(s.wnd, "Hello"));
 }
 
 TEST(CaptionWnd, ScriptsWithoutAFontNeverCrash) {

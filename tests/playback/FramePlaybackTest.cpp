@@ -28,12 +28,10 @@ TEST_F(FramePlaybackTest, ASeriesPlaysThroughToTheLastEpisode) {
     for (int i = 1; i <= kEpisodes; ++i) {
         const QString base = QStringLiteral("ep%1").arg(i, 2, 10, QLatin1Char('0'));
         ASSERT_TRUE(QFile::copy(clip, dir_.path() + "/" + base + ".mp4"));
-        QFile smi(dir_.path() + "/" + base + ".smi");
-        ASSERT_TRUE(smi.open(QIODevice::WriteOnly));
-        // Two caption lines changing every half second up to the end.
+        QString smi;  // two caption lines changing every half second up to the end
         for (int ms = 0; ms < kEpisodeMs; ms += 500)
-            smi.write(
-                QStringLiteral("<SYNC Start=%1><P>%2화 %1<br>둘째 줄\n").arg(ms).arg(i).toUtf8());
+            smi += QStringLiteral("<SYNC Start=%1><P>%2화 %1<br>둘째 줄\n").arg(ms).arg(i);
+        ASSERT_FALSE(testenv::WriteFile(dir_.path() + "/" + base + ".smi", smi.toUtf8()).isEmpty());
         episodes << base + ".mp4";
     }
 
@@ -47,12 +45,9 @@ TEST_F(FramePlaybackTest, ASeriesPlaysThroughToTheLastEpisode) {
     QObject::connect(player, &CMediaPlayer2::EndOfStream, [&](long) { ended << playing; });
     frame_->OpenMediaPath(dir_.path() + "/" + episodes.first());
     // Every episode ends in turn; a stalled one never does.
-    const bool all =
-        WaitUntil([&] { return ended.size() >= kEpisodes; }, kEpisodes * kEpisodeMs * 3);
-    EXPECT_TRUE(all) << "ended: " << ended.join(", ").toStdString()
-                     << "; now: " << frame_->windowTitle().toStdString() << " play state "
-                     << frame_->PlayState() << " at " << player->GetCurrentPosition();
-    EXPECT_EQ(ended.join(' ').toStdString(), episodes.join(' ').toStdString());
+    WaitUntil([&] { return ended.size() >= kEpisodes; }, kEpisodes * kEpisodeMs * 3);
+    EXPECT_EQ(ended.join(' ').toStdString(), episodes.join(' ').toStdString())
+        << "play state " << frame_->PlayState() << " at " << player->GetCurrentPosition();
 }
 
 TEST_F(FramePlaybackTest, TheWindowFollowsAPictureThatChangesSize) {
@@ -67,12 +62,9 @@ TEST_F(FramePlaybackTest, TheWindowFollowsAPictureThatChangesSize) {
     };
     const QString first = part("320x240", 2, 0), second = part("480x360", 3, 2);
     ASSERT_FALSE(first.isEmpty() || second.isEmpty());
-    const QString path = dir_.path() + "/sizes.ts";
-    QFile out(path), a(first), b(second);
-    ASSERT_TRUE(out.open(QIODevice::WriteOnly) && a.open(QIODevice::ReadOnly) &&
-                b.open(QIODevice::ReadOnly));
-    out.write(a.readAll() + b.readAll());
-    out.close();
+    QFile a(first), b(second);
+    ASSERT_TRUE(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
+    const QString path = testenv::WriteFile(dir_.path() + "/sizes.ts", a.readAll() + b.readAll());
 
     Start();
     frame_->OpenMediaPath(path);
