@@ -5,14 +5,11 @@
 #include <QFile>
 #include <QMenuBar>
 #include <QProcess>
-#include <QResizeEvent>
 #include <QScreen>
 #include <QTest>
-#include <QWindow>
 #include <functional>
 
 #include "app/Commands.h"
-#include "captions/CaptionWnd.h"
 #include "controls/ControlBarRules.h"
 #include "controls/ControlDlg.h"
 #include "controls/MyFlatButton.h"
@@ -111,8 +108,8 @@ class FrameModesTest : public FrameTest {
     // The client area (menu bar included) at x, y with the given width.
     void Place(int x, int y, int width) {
         frame_->setGeometry(x, y, width, frame_->height());
-        ASSERT_TRUE(Until([&] { return frame_->geometry().topLeft() == QPoint(x, y); }));
-        ASSERT_EQ(frame_->width(), width);
+        ASSERT_TRUE(
+            Until([&] { return frame_->geometry() == QRect(x, y, width, frame_->height()); }));
     }
     QString Prop(const QString& name) const {
         return X({"xprop", "-id", QString::number(frame_->winId()), name});
@@ -200,19 +197,21 @@ TEST_F(FrameModesTest, FullScreenAtExitIsSavedWithTheBarFromBefore) {
     }
 }
 
-TEST_F(FrameModesTest, FramelessKeepsTheClientPlace) {
+TEST_F(FrameModesTest, FramelessAndTopmostKeepTheClientPlace) {
     Start();
     Place(100, 120, 500);
     const QSize content = frame_->Content()->size();
-    for (const bool framed : {false, true}) {
+    for (const bool on : {true, false}) {
         QTest::keyClick(frame_.get(), Qt::Key_Return, Qt::ShiftModifier);
-        ASSERT_TRUE(Until([&] {
-            return Decorated() == framed && frame_->geometry().topLeft() == QPoint(100, 120);
-        }));
-        EXPECT_EQ(frame_->Modes().framed, framed);
-        EXPECT_EQ(frame_->menuBar()->isVisible(), framed);
-        EXPECT_EQ(frame_->geometry().topLeft(), QPoint(100, 120));
+        ASSERT_TRUE(Until(
+            [&] { return Decorated() != on && frame_->geometry().topLeft() == QPoint(100, 120); }));
+        EXPECT_EQ(frame_->Modes().framed, !on);
+        EXPECT_EQ(frame_->menuBar()->isVisible(), !on);
         EXPECT_EQ(frame_->Content()->size(), content);
+        QTest::keyClick(frame_.get(), Qt::Key_T, Qt::ControlModifier);
+        EXPECT_TRUE(Until([&] { return WmState().contains("_NET_WM_STATE_ABOVE") == on; }));
+        EXPECT_EQ(frame_->IsCommandChecked(cmd::kTopmost), on);
+        EXPECT_EQ(frame_->geometry().topLeft(), QPoint(100, 120));
     }
 }
 
@@ -243,43 +242,30 @@ TEST_F(FrameModesTest, ViewsSetFrameAndBarAndRestInFullScreen) {
     EXPECT_EQ(frame_->IsCommandChecked(cmd::kStandardView), true);
 }
 
-TEST_F(FrameModesTest, TopmostReachesTheWindowManager) {
-    Start();
-    for (const bool on : {true, false}) {
-        QTest::keyClick(frame_.get(), Qt::Key_T, Qt::ControlModifier);
-        EXPECT_TRUE(Until([&] { return WmState().contains("_NET_WM_STATE_ABOVE") == on; }));
-        EXPECT_EQ(frame_->IsCommandChecked(cmd::kTopmost), on);
-        EXPECT_TRUE(Decorated());
-    }
-}
-
-TEST_F(FrameModesTest, ZoomSizesThePictureToTheSource) {
+TEST_F(FrameModesTest, ZoomAndResetPositionLeaveFullScreenAndSizeTheWindow) {
     Start();
     // 400 wide: 100% is above the least window width (368), 200% fits the screen.
     Play(Grey("400x300"));
-    frame_->OnCommand(cmd::kFullScreen);  // the first zoom leaves full screen
-    ASSERT_TRUE(Until([&] { return FullScreenOnScreen(); }));
+    Place(100, 120, 500);
     for (const int width : {800, 400, 800}) {
+        frame_->OnCommand(cmd::kFullScreen);  // each zoom leaves full screen first
+        ASSERT_TRUE(Until([&] { return FullScreenOnScreen(); }));
         frame_->OnCommand(width == 400 ? cmd::kZoom100 : cmd::kZoom200);
         ASSERT_TRUE(Until([&] {
             return Windowed() && frame_->Content()->width() == width &&
                    frame_->Layout().picture.Width() == width;
         })) << width;
+        EXPECT_EQ(frame_->geometry().topLeft(), QPoint(100, 120));
         EXPECT_EQ(frame_->Content()->height(), width * 3 / 4 + 58);
         EXPECT_EQ(frame_->IsCommandChecked(cmd::kZoom100), width == 400);
         EXPECT_EQ(frame_->IsCommandChecked(cmd::kZoom200), width == 800);
     }
-}
-
-TEST_F(FrameModesTest, ResetPositionLeavesFullScreenForTheCornerAtTheRememberedWidth) {
-    Start();
-    Place(100, 120, 500);
     frame_->OnCommand(cmd::kFullScreen);
     ASSERT_TRUE(Until([&] { return FullScreenOnScreen(); }));
-    frame_->OnCommand(cmd::kResetPosition);
+    frame_->OnCommand(cmd::kResetPosition);  // to the corner at the remembered width
     EXPECT_TRUE(Until([&] {
         return Windowed() && frame_->frameGeometry().topLeft() == QPoint(0, 0) &&
-               frame_->width() == 500;
+               frame_->Content()->width() == 800;
     }));
 }
 
