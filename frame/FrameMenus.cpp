@@ -10,6 +10,7 @@
 
 #include "app/Commands.h"
 #include "frame/MainFrame.h"
+#include "frame/X11.h"
 #include "playback/MediaPlayer2.h"
 #include "playback/MediaWindow.h"
 
@@ -190,6 +191,8 @@ void CMainFrame::StartWindowDrag(const QPoint& globalPoint) {
         (globalPoint - pressPoint_).manhattanLength() < QApplication::startDragDistance())
         return;
     pressPoint_ = QPoint();
+    // A move handled after the button went up (a busy moment, a quick flick) starts no drag.
+    if (!LeftButtonDown()) return;
     if (QWindow* window = windowHandle()) window->startSystemMove();
 }
 

@@ -12,7 +12,7 @@
 #include "captions/CaptionWnd.h"
 #include "controls/ControlDlg.h"
 #include "frame/MainFrame.h"
-#include "frame/Messenger.h"
+#include "frame/X11.h"
 #include "playback/MediaPlayer2.h"
 
 namespace fl = frame_layout;

@@ -400,3 +400,67 @@ TEST_F(FrameModesTest, HiddenBarShowsUnderThePointerAndAnIdlePointerHides) {
 }
 
 }  // namespace
+
+namespace {
+
+// The mouse on the picture: a left drag moves the window (not in full screen), a left double click
+// pauses and resumes, the right button opens the context menu at the pointer; with the quick-menu
+// choice the left button opens it and drags nothing.
+TEST_F(FrameModesTest, MouseOnThePictureDragsPausesAndOpensTheMenu) {
+    Start();
+    Play(Grey("640x360"));
+    Place(100, 120, 640);
+    // Each step is handled before the next, as with a hand on the mouse.
+    const auto drag = [](QPoint from, QPoint by) {
+        PointerTo(from);
+        X({"xdotool", "mousedown", "1"});
+        testenv::Spin(100);
+        for (int step = 1; step <= 4; ++step) {
+            PointerTo(from + by * step / 4);
+            testenv::Spin(100);
+        }
+        X({"xdotool", "mouseup", "1"});
+        testenv::Spin(100);
+    };
+    const auto picture = [&] { return frame_->Content()->mapToGlobal(QPoint(320, 150)); };
+    // The move starts once the pointer has left the click's jitter; it follows from there.
+    drag(picture(), {80, 60});
+    EXPECT_TRUE(Until([&] {
+        const QPoint moved = frame_->geometry().topLeft() - QPoint(100, 120);
+        return moved.x() >= 40 && moved.y() >= 30;
+    })) << frame_->geometry().x()
+        << "," << frame_->geometry().y();
+
+    // A flick handled only after the button is up drags nothing and leaves the next clicks alone.
+    const QRect placed = frame_->geometry();
+    X({"xdotool", "mousemove", QString::number(picture().x()), QString::number(picture().y()),
+       "mousedown", "1", "mousemove_relative", "30", "30", "mouseup", "1"});
+    testenv::Spin(300);
+    ClickAt(picture(), 2);
+    EXPECT_TRUE(Until([&] { return frame_->PlayState() == 1; }));
+    EXPECT_EQ(frame_->geometry(), placed);
+    ClickAt(picture(), 2);
+    EXPECT_TRUE(Until([&] { return frame_->PlayState() == 2; }));
+
+    QMenu* menu = frame_->ContextMenu();
+    PointerTo(picture());
+    X({"xdotool", "click", "3"});
+    ASSERT_TRUE(Until([&] { return menu->isVisible(); }));
+    EXPECT_LE((menu->pos() - picture()).manhattanLength(), 4);
+    menu->close();
+
+    frame_->SetQuickMenu(true);
+    const QRect before = frame_->geometry();
+    drag(picture(), {60, 40});
+    EXPECT_TRUE(Until([&] { return menu->isVisible(); }));  // the left button's release
+    menu->close();
+    EXPECT_EQ(frame_->geometry(), before);
+
+    frame_->SetQuickMenu(false);
+    frame_->OnCommand(cmd::kFullScreen);
+    ASSERT_TRUE(Until([&] { return FullScreenOnScreen(); }));
+    drag(picture(), {80, 60});
+    EXPECT_TRUE(Until([&] { return FullScreenOnScreen(); }));
+}
+
+}  // namespace

@@ -1,4 +1,4 @@
-#include "frame/Messenger.h"
+#include "frame/X11.h"
 
 #include <xcb/xcb.h>
 
@@ -37,11 +37,25 @@ bool HasTitle(xcb_connection_t* c, xcb_window_t w, xcb_atom_t netName, xcb_atom_
     return false;
 }
 
+xcb_connection_t* Connection() {
+    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    return x11 ? x11->connection() : nullptr;
+}
+
 }  // namespace
 
+bool LeftButtonDown() {
+    xcb_connection_t* c = Connection();
+    if (!c) return true;
+    const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
+    if (!screen) return true;
+    Reply<xcb_query_pointer_reply_t> pointer(
+        xcb_query_pointer_reply(c, xcb_query_pointer(c, screen->root), nullptr), &std::free);
+    return !pointer || (pointer->mask & XCB_BUTTON_MASK_1);
+}
+
 void MinimiseMessenger() {
-    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    xcb_connection_t* c = x11 ? x11->connection() : nullptr;
+    xcb_connection_t* c = Connection();
     if (!c) return;
     const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
     if (!screen) return;
