@@ -114,9 +114,6 @@ TEST(DialogsTest, StatisticsShowThePlayingClipAndFollowIt) {
     EXPECT_EQ(dlg->ValueText("duration"), "0:00:04");
     EXPECT_EQ(dlg->ValueText("channels"), "1");
     EXPECT_EQ(dlg->ValueText("dropped"), "0");
-    EXPECT_EQ(
-        dlg->ValueText("video-bitrate").endsWith(" kbps") || dlg->ValueText("video-bitrate") == "-",
-        true);
 
     // The timer asks again while the dialog is shown: the position moves on.
     const QString first = dlg->ValueText("position");

@@ -16,7 +16,6 @@
 
 #include "playback/MediaPlayer2.h"
 #include "playback/MediaWindow.h"
-#include "playback/MpvHandle.h"
 #include "playback/VideoSurface.h"
 #include "tests/support/TestEnv.h"
 
@@ -207,27 +206,22 @@ TEST(MediaPlayer2Test, TransportReloadAndEndOfStream) {
 TEST(MediaPlayer2Test, VolumeAndMuteReachThePlayer) {
     CMediaPlayer2 p;
     ASSERT_TRUE(OpenAndWait(p, testenv::AudioClip()));
-    // Asks mpv for a value through the handle's asynchronous get.
-    const auto mpvValue = [&](const char* name, CMpvHandle::Format format) {
-        QVariant result;
-        bool done = false;
-        auto c = QObject::connect(p.Handle(), &CMpvHandle::PropertyReply,
-                                  [&](quint64 tag, const QString&, const QVariant& v) {
-                                      if (tag == 0xFEED) result = v, done = true;
-                                  });
-        p.Handle()->GetAsync(name, format, 0xFEED);
-        WaitUntil([&] { return done; }, 3000);
-        QObject::disconnect(c);
-        return result;
+    // mpv's own values, asked through the player's query.
+    const auto mpvValues = [&] {
+        QVariantMap values;
+        QObject asker;
+        p.QueryProperties({"volume", "mute"}, &asker, [&](const QVariantMap& v) { values = v; });
+        WaitUntil([&] { return !values.isEmpty(); }, 3000);
+        return values;
     };
     const std::pair<long, double> rows[] = {
         {0, 100.0}, {-2000, 46.42}, {-9640, 0.0}, {-10000, 0.0}, {300, 100.0}};
     for (const auto& [volume, mpv] : rows) {
         p.SetVolume(volume);
-        EXPECT_NEAR(mpvValue("volume", CMpvHandle::Format::Double).toDouble(), mpv, 0.01) << volume;
+        EXPECT_NEAR(mpvValues()["volume"].toDouble(), mpv, 0.01) << volume;
     }
     p.SetMute(true);
-    EXPECT_EQ(mpvValue("mute", CMpvHandle::Format::Flag), QVariant(true));
+    EXPECT_EQ(mpvValues()["mute"], QVariant(true));
 }
 
 TEST(MediaPlayer2Test, CaptionsArriveInOrderNotBeforeTheirTime) {
