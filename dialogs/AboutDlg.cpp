@@ -34,7 +34,7 @@ CAboutDlg::CAboutDlg(QWidget* owner) : QDialog(owner) {
     for (const auto& t : texts) {
         auto* label = new QLabel(QString::fromUtf8(t.text), this);
         label->setTextFormat(Qt::PlainText);
-        label->setGeometry(t.place);
+        velmora::dialogs::PlaceText(label, t.place);
     }
 
     auto* ok = new QPushButton(QStringLiteral("확인"), this);

@@ -108,17 +108,33 @@ QList<MediaFact> MediaFacts(const QVariantMap& v) {
 
 }  // namespace velmora::dialogs
 
+namespace {
+
+// Values have a fixed width, so the dialog keeps its size while they change; a longer value (a deep
+// path, a long codec name) is shortened in the middle and shown whole in its tool tip.
+constexpr int kValueWidth = 360;
+const char* const kFullText = "fullText";
+
+void SetValue(QLabel* label, const QString& text) {
+    label->setProperty(kFullText, text);
+    const QString shown = label->fontMetrics().elidedText(text, Qt::ElideMiddle, kValueWidth);
+    label->setText(shown);
+    label->setToolTip(shown == text ? QString() : text);
+}
+
+}  // namespace
+
 CMediaFactsDlg::CMediaFactsDlg(QWidget* parent, CMediaPlayer2* player, const QString& title)
     : QDialog(parent), m_player(player) {
     setWindowTitle(title);
     setModal(false);
     auto* form = new QFormLayout;
     for (const velmora::dialogs::MediaFact& fact : velmora::dialogs::MediaFacts({})) {
-        auto* value = new QLabel(fact.text, this);
+        auto* value = new QLabel(this);
         value->setObjectName(fact.key);
         value->setTextInteractionFlags(Qt::TextSelectableByMouse);
-        value->setWordWrap(true);
-        value->setMinimumWidth(280);
+        value->setFixedWidth(kValueWidth);
+        SetValue(value, fact.text);
         form->addRow(fact.label, value);
     }
     auto* buttons = new QDialogButtonBox(this);
@@ -145,12 +161,12 @@ void CMediaFactsDlg::Refresh() {
 
 QString CMediaFactsDlg::ValueText(const QString& key) const {
     const auto* label = findChild<QLabel*>(key);
-    return label ? label->text() : QString();
+    return label ? label->property(kFullText).toString() : QString();
 }
 
 void CMediaFactsDlg::Fill(const QVariantMap& values) {
     for (const velmora::dialogs::MediaFact& fact : velmora::dialogs::MediaFacts(values)) {
-        if (auto* label = findChild<QLabel*>(fact.key)) label->setText(fact.text);
+        if (auto* label = findChild<QLabel*>(fact.key)) SetValue(label, fact.text);
     }
     emit Refreshed();
 }

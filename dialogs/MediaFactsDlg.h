@@ -38,7 +38,7 @@ class CMediaFactsDlg : public QDialog {
     CMediaFactsDlg(QWidget* parent, CMediaPlayer2* player, const QString& title);
 
     void Refresh();
-    // The text shown for a fact ("" for an unknown key).
+    // The text of a fact, whole even where the row shows it shortened ("" for an unknown key).
     QString ValueText(const QString& key) const;
 
   signals:

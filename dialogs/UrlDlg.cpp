@@ -20,10 +20,10 @@ CUrlDlg::CUrlDlg(QWidget* owner) : QDialog(owner) {
         this);
     note->setAlignment(Qt::AlignCenter);
     note->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    note->setGeometry(DuRect(16, 6, 288, 18));
+    velmora::dialogs::PlaceText(note, DuRect(16, 6, 288, 18));
 
     auto* open = new QLabel(QStringLiteral("열기"), this);
-    open->setGeometry(DuRect(16, 31, 14, 8));
+    velmora::dialogs::PlaceText(open, DuRect(16, 31, 14, 8));
 
     m_edit = new QLineEdit(this);
     m_edit->setObjectName(QStringLiteral("1037"));

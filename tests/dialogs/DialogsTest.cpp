@@ -40,9 +40,13 @@ void WhenModal(std::function<void(QDialog*)> act) {
     poll->start(10);
 }
 
+// The texts of a dialog's labels; each must be shown whole.
 QStringList LabelTexts(const QWidget* w) {
     QStringList texts;
-    for (const QLabel* l : w->findChildren<QLabel*>()) texts << l->text();
+    for (const QLabel* l : w->findChildren<QLabel*>()) {
+        texts << l->text();
+        EXPECT_GE(l->width(), l->sizeHint().width()) << l->text().toStdString();
+    }
     return texts;
 }
 
