@@ -22,6 +22,9 @@ quint64 ReplyTag(int load, ReplyKind kind) {
     return (quint64(load) << 8) | kind;
 }
 
+// Answers to QueryProperties carry this bit and the query's number.
+constexpr quint64 kQueryTag = quint64(1) << 61;
+
 // How long an opening video file may take to report its picture size before it is reported open
 // anyway (a decoder that never delivers a frame must not keep the medium in the opening state).
 constexpr int kVideoSizeWaitMs = 3000;
@@ -359,7 +362,43 @@ void CMediaPlayer2::HandleFileLoaded() {
     m_mpv->GetAsync("vid", CMpvHandle::Format::String, ReplyTag(m_loadsIssued, kReplyVid));
 }
 
-void CMediaPlayer2::OnPropertyReply(quint64 tag, const QString&, const QVariant& value) {
+void CMediaPlayer2::QueryProperties(const QStringList& names, QObject* context,
+                                    std::function<void(const QVariantMap&)> done) {
+    QStringList unique = names;
+    unique.removeDuplicates();
+    if (!done) return;
+    if (unique.isEmpty() || !m_mpv->IsValid()) {
+        // Nothing to ask mpv: the answer still comes later, as every answer does.
+        QVariantMap values;
+        for (const QString& name : unique) values.insert(name, QVariant());
+        QTimer::singleShot(0, this, [ctx = QPointer<QObject>(context), done, values] {
+            if (ctx) done(values);
+        });
+        return;
+    }
+    const quint64 id = ++m_queriesIssued;
+    m_queries[id] = PropertyQuery{context, std::move(done), {}, int(unique.size())};
+    for (const QString& name : unique)
+        m_mpv->GetAsync(name.toUtf8().constData(), CMpvHandle::Format::Node, kQueryTag | id);
+}
+
+// mpv answers every request, also with an error; the query ends with its last answer.
+void CMediaPlayer2::OnQueryReply(quint64 id, const QString& name, const QVariant& value) {
+    const auto it = m_queries.find(id);
+    if (it == m_queries.end()) return;
+    PropertyQuery& query = it->second;
+    query.values.insert(name, value);
+    if (--query.waiting > 0) return;
+    const PropertyQuery done = std::move(query);
+    m_queries.erase(it);
+    if (done.context) done.done(done.values);
+}
+
+void CMediaPlayer2::OnPropertyReply(quint64 tag, const QString& name, const QVariant& value) {
+    if (tag & kQueryTag) {
+        OnQueryReply(tag & ~kQueryTag, name, value);
+        return;
+    }
     if (int(tag >> 8) != m_loadsIssued || !m_fileLoaded) return;
     switch (tag & 0xFF) {
         case kReplyDuration:

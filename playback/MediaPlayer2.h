@@ -15,12 +15,16 @@
 // - With a SAMI file set, each caption change arrives as ScriptCommand("Text", markup), also right
 //   after a load and after every seek ("" when no cue is due yet).
 // - Getters answer from values mpv reported; setters and methods never wait for mpv.
+// - QueryProperties asks mpv for any properties at once and answers later, on the GUI thread.
 
 #include <QObject>
 #include <QPointer>
 #include <QString>
 #include <QTimer>
 #include <QVariant>
+#include <QVariantMap>
+#include <functional>
+#include <unordered_map>
 
 class CMpvHandle;
 class CMediaWindow;
@@ -88,6 +92,13 @@ class CMediaPlayer2 : public QObject {
     // mpv volume (0..100, cubic) for a volume in 1/100 dB; -9600 and below are silent.
     static double MpvVolumeFor(long hundredthsDb);
 
+    // Asks mpv for the current values of names without waiting. done(values) runs later on the GUI
+    // thread with one entry per name: the value in the type mpv holds it in, or an invalid QVariant
+    // for a property mpv does not know or cannot give now. When context has been destroyed by then
+    // (or is null), the answer is dropped and done is never called.
+    void QueryProperties(const QStringList& names, QObject* context,
+                         std::function<void(const QVariantMap&)> done);
+
     // For statistics and tests: the mpv handle.
     CMpvHandle* Handle() const { return m_mpv; }
 
@@ -105,10 +116,17 @@ class CMediaPlayer2 : public QObject {
 
   private:
     struct ObservedProperty;
+    struct PropertyQuery {
+        QPointer<QObject> context;
+        std::function<void(const QVariantMap&)> done;
+        QVariantMap values;
+        int waiting = 0;  // answers still to come
+    };
     static const ObservedProperty kObserved[];
 
     void OnPropertyChanged(const QString& name, const QVariant& value);
     void OnPropertyReply(quint64 tag, const QString& name, const QVariant& value);
+    void OnQueryReply(quint64 id, const QString& name, const QVariant& value);
     void OnCommandReply(quint64 tag, int error, qint64 entryId);
     void OnLoadReply(quint64 tag, int error, qint64 entryId);
     void OnStartFile(qint64 entryId);
@@ -157,6 +175,8 @@ class CMediaPlayer2 : public QObject {
     int m_pendingEndReason = -1;  // an end seen before the latest load's entry id was known
     qint64 m_pendingEndId = -1;
     bool m_fileLoaded = false;
+    std::unordered_map<quint64, PropertyQuery> m_queries;  // by query number
+    quint64 m_queriesIssued = 0;
     bool m_waitingForVideo = false;
     QTimer m_videoWait;
 

@@ -77,6 +77,8 @@ mpv_format ToMpv(CMpvHandle::Format f) {
             return MPV_FORMAT_DOUBLE;
         case CMpvHandle::Format::String:
             return MPV_FORMAT_STRING;
+        case CMpvHandle::Format::Node:
+            return MPV_FORMAT_NODE;
     }
     return MPV_FORMAT_NONE;
 }

@@ -36,8 +36,8 @@ class CMpvHandle : public QObject {
 
     // Observes a property; changes arrive as PropertyChanged(name, value). Flags arrive as bool,
     // int64 as qlonglong, doubles as double, strings as QString; an unavailable value as an invalid
-    // QVariant.
-    enum class Format { Flag, Int64, Double, String };
+    // QVariant. Node takes whatever type mpv holds the value in (maps and lists come as invalid).
+    enum class Format { Flag, Int64, Double, String, Node };
     void Observe(const char* name, Format format);
 
     // Asks for a value without waiting; the answer arrives as PropertyReply(tag, name, value), in

@@ -47,6 +47,12 @@ std::string SchemeOf(std::string_view entry) {
 
 }  // namespace
 
+bool IsStreamAddress(std::string_view text) {
+    const std::string scheme = SchemeOf(text);
+    return std::find(std::begin(kNetworkSchemes), std::end(kNetworkSchemes), scheme) !=
+           std::end(kNetworkSchemes);
+}
+
 std::string ResolveM3uEntry(std::string_view entry, std::string_view folder) {
     if (entry.find('\0') != std::string_view::npos) return {};
     // A file URL of this host is a local path; one of another host is nothing this player opens.
@@ -59,12 +65,8 @@ std::string ResolveM3uEntry(std::string_view entry, std::string_view folder) {
         });
         return control || !velmora::text::IsValidUtf8(path) ? std::string() : path;
     }
-    if (const std::string scheme = SchemeOf(entry); !scheme.empty()) {
-        for (std::string_view allowed : kNetworkSchemes) {
-            if (scheme == allowed) return std::string(entry);
-        }
-        return {};
-    }
+    if (!SchemeOf(entry).empty())
+        return IsStreamAddress(entry) ? std::string(entry) : std::string();
     std::filesystem::path path(entry);
     if (path.is_relative()) path = std::filesystem::path(folder) / path;
     return path.lexically_normal().string();

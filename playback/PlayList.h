@@ -51,11 +51,15 @@ namespace velmora::playback {
 // blank line; lines starting with "#" are comments; entries are kept as written.
 std::vector<std::string> ParseM3uEntries(std::string_view text);
 
+// True when text is a network address of a streaming or download scheme the player plays from:
+// "scheme://..." with scheme (any case) one of http, https, mms, mmsh, mmst, rtsp, rtsps, rtmp,
+// rtmps, rtp, udp, ftp.
+bool IsStreamAddress(std::string_view text);
+
 // What a playlist entry names, ready to open: a local path (relative entries joined to folder, the
-// result normalised; "file://" URLs of this host decoded to their path) or a network address of a
-// streaming or download scheme (http, https, mms, mmsh, mmst, rtsp, rtsps, rtmp, rtmps, rtp, udp,
-// ftp), kept as written. Empty for anything else: other schemes, file URLs of other hosts, and
-// text holding a zero byte.
+// result normalised; "file://" URLs of this host decoded to their path) or a network address
+// IsStreamAddress accepts, kept as written. Empty for anything else: other schemes, file URLs of
+// other hosts, and text holding a zero byte.
 std::string ResolveM3uEntry(std::string_view entry, std::string_view folder);
 
 }  // namespace velmora::playback

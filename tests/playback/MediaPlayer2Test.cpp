@@ -16,7 +16,6 @@
 
 #include "playback/MediaPlayer2.h"
 #include "playback/MediaWindow.h"
-#include "playback/MpvHandle.h"
 #include "playback/VideoSurface.h"
 #include "tests/support/TestEnv.h"
 
@@ -190,24 +189,21 @@ TEST(MediaPlayer2Test, TransportAndEndOfStream) {
 TEST(MediaPlayer2Test, VolumeAndMuteReachThePlayer) {
     CMediaPlayer2 p;
     ASSERT_TRUE(OpenAndWait(p, testenv::AudioClip()));
-    QVariant reply;  // mpv's value, asked through the handle's asynchronous get
-    QObject::connect(p.Handle(), &CMpvHandle::PropertyReply,
-                     [&](quint64 tag, const QString&, const QVariant& v) {
-                         if (tag == 0xFEED) reply = v;
-                     });
-    const auto mpvValue = [&](const char* name, CMpvHandle::Format format) {
-        reply = QVariant();
-        p.Handle()->GetAsync(name, format, 0xFEED);
-        WaitUntil([&] { return reply.isValid(); }, 3000);
-        return reply;
+    // mpv's own values, asked through the player's query.
+    const auto mpvValues = [&] {
+        QVariantMap values;
+        QObject asker;
+        p.QueryProperties({"volume", "mute"}, &asker, [&](const QVariantMap& v) { values = v; });
+        WaitUntil([&] { return !values.isEmpty(); }, 3000);
+        return values;
     };
     for (const auto& [volume, mpv] :
          {std::pair{0L, 100.0}, {-2000L, 46.42}, {-10000L, 0.0}, {300L, 100.0}}) {
         p.SetVolume(volume);
-        EXPECT_NEAR(mpvValue("volume", CMpvHandle::Format::Double).toDouble(), mpv, 0.01) << volume;
+        EXPECT_NEAR(mpvValues()["volume"].toDouble(), mpv, 0.01) << volume;
     }
     p.SetMute(true);
-    EXPECT_EQ(mpvValue("mute", CMpvHandle::Format::Flag), QVariant(true));
+    EXPECT_EQ(mpvValues()["mute"], QVariant(true));
 }
 
 TEST(MediaPlayer2Test, CaptionsArriveInOrderNotBeforeTheirTime) {
