@@ -6,7 +6,6 @@
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QFileInfo>
-#include <QMessageBox>
 #include <QRegularExpression>
 #include <QSocketNotifier>
 #include <QThread>
@@ -16,6 +15,7 @@
 #include "app/CommandLine.h"
 #include "app/Profile.h"
 #include "app/SingleInstance.h"
+#include "dialogs/Notice.h"
 #include "frame/MainFrame.h"
 
 namespace {
@@ -24,18 +24,6 @@ int g_signalPipe[2] = {-1, -1};
 
 // How long a start waits for a running player that holds the lock to answer or to end.
 constexpr int kInstancePatienceMs = 15000;
-
-void ShowMessage(QMessageBox::Icon icon, const QString& text, bool wait) {
-    auto* box = new QMessageBox(icon, "Velmora", text, QMessageBox::NoButton);
-    box->addButton("확인", QMessageBox::AcceptRole);
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    if (wait) {
-        box->exec();
-        return;
-    }
-    box->setModal(false);
-    box->show();
-}
 
 void OnTerminationSignal(int) {
     const char byte = 1;
@@ -72,7 +60,7 @@ std::optional<QString> CPlayerApp::PathFromArguments(const QStringList& argument
 
 void CPlayerApp::ReportSettingsWriteFailures() {
     CProfile::SetWriteFailureHandler([](const QString& file) {
-        ShowMessage(QMessageBox::Warning, "설정 파일에 저장할 수 없습니다: " + file, false);
+        ShowNotice(nullptr, "설정 파일에 저장할 수 없습니다: " + file);
     });
 }
 
@@ -85,7 +73,7 @@ bool CPlayerApp::BecomeInstanceOrHandOver(const std::optional<QString>& path) {
     while (!lock_->TryAcquire()) {
         if (HandOverToRunningInstance(path)) return false;
         if (deadline.hasExpired()) {
-            ShowMessage(QMessageBox::Warning, "실행 중인 Velmora가 응답하지 않습니다.", true);
+            ShowNotice(nullptr, "실행 중인 Velmora가 응답하지 않습니다.", true);
             exitCode_ = 1;
             return false;
         }

@@ -1,8 +1,9 @@
 #include "dialogs/SystemMixer.h"
 
-#include <QMessageBox>
 #include <QProcess>
 #include <QStandardPaths>
+
+#include "dialogs/Notice.h"
 
 QList<MixerProgram> DefaultMixerPrograms() {
     return {
@@ -21,13 +22,7 @@ bool OpenSystemMixer(QWidget* owner, const QList<MixerProgram>& candidates) {
         if (path.isEmpty()) continue;
         if (QProcess::startDetached(path, candidate.arguments)) return true;
     }
-    auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Velmora"),
-                                QStringLiteral("시스템 볼륨 조절 프로그램을 찾을 수 없습니다."),
-                                QMessageBox::NoButton, owner);
-    box->addButton(QStringLiteral("확인"), QMessageBox::AcceptRole);
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->setModal(false);
-    box->show();
+    ShowNotice(owner, QStringLiteral("시스템 볼륨 조절 프로그램을 찾을 수 없습니다."));
     return false;
 }
 

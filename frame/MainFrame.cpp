@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDialog>
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QMenuBar>
@@ -245,6 +246,8 @@ void CMainFrame::Shutdown() {
         w->deleteLater();
         w = nullptr;
     };
+    // Statistics and properties close with the window.
+    for (QDialog* dialog : findChildren<QDialog*>(Qt::FindDirectChildrenOnly)) dialog->close();
     retire(controlBar_);
     retire(captionWnd_);
     retire(surround_);

@@ -145,6 +145,9 @@ class CMainFrame : public QMainWindow {
     using FileChooser = std::function<QStringList(const QString& title, const QString& filter,
                                                   const QString& startFolder, bool multiple)>;
     void SetFileChooser(FileChooser chooser) { chooseFiles_ = std::move(chooser); }
+    // The open-address dialog; tests replace it. The typed text, or nothing on cancel.
+    using UrlAsker = std::function<std::optional<QString>()>;
+    void SetUrlAsker(UrlAsker asker) { askUrl_ = std::move(asker); }
 
     static constexpr int kPollTimerId = 9449;  // the poll timer's name
     static constexpr int kPollPeriodMs = 250;
@@ -303,6 +306,7 @@ class CMainFrame : public QMainWindow {
     CCornerWnd* corners_[4] = {};
     CScreenSaverInhibitor* screenSaver_ = nullptr;
     FileChooser chooseFiles_;
+    UrlAsker askUrl_;
     QMenu* contextMenu_ = nullptr;
     // Which button opens the context menu: false the right one (the left drags the window), true
     // the left one (and the window is not dragged by the picture). Chosen in the settings dialog.

@@ -5,6 +5,9 @@
 #include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTest>
 
 #include "app/Commands.h"
@@ -209,6 +212,69 @@ TEST_F(FrameMenuTest, TheMenuBarCountsInTheWindowHeight) {
     EXPECT_TRUE(WaitUntil([&] { return frame_->height() == menu + 480 + 58; }))
         << frame_->height() << " with a menu bar of " << menu;
     EXPECT_EQ(frame_->Content()->height(), 480 + 58);
+}
+
+}  // namespace
+
+namespace {
+
+// A one-file web server: every request gets the whole file.
+class FileServer : public QTcpServer {
+  public:
+    explicit FileServer(const QString& path) {
+        QFile f(path);
+        if (f.open(QIODevice::ReadOnly)) body_ = f.readAll();
+        connect(this, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket* s = nextPendingConnection()) {
+                connect(s, &QTcpSocket::readyRead, s, [this, s] {
+                    if (!s->readAll().contains("\r\n\r\n") || s->property("sent").toBool()) return;
+                    s->setProperty("sent", true);
+                    s->write("HTTP/1.1 200 OK\r\nContent-Type: video/mp4\r\nContent-Length: " +
+                             QByteArray::number(body_.size()) + "\r\nConnection: close\r\n\r\n");
+                    s->write(body_);
+                    s->disconnectFromHost();
+                });
+                connect(s, &QTcpSocket::disconnected, s, &QObject::deleteLater);
+            }
+        });
+        listen(QHostAddress::LocalHost);
+    }
+
+  private:
+    QByteArray body_;
+};
+
+// The open-address command plays a stream served here, refuses what is not a stream address,
+// and a dead address takes the error path back to the empty state, the player still usable.
+TEST_F(FrameMenuTest, OpenUrlPlaysAStreamAndSurvivesADeadOne) {
+    Start();
+    FileServer server(testenv::VideoClip());
+    ASSERT_TRUE(server.isListening());
+    QString typed;
+    frame_->SetUrlAsker([&] { return std::optional<QString>(typed); });
+    const auto open = [&](const QString& address) {
+        typed = address;
+        frame_->OnCommand(cmd::kOpenUrl);
+    };
+
+    open(QString("  http://127.0.0.1:%1/clip.mp4 \n").arg(server.serverPort()));
+    ASSERT_TRUE(WaitUntil([&] { return frame_->PlayState() == 2; }, 15000));
+    EXPECT_EQ(frame_->windowTitle(), "clip.mp4 - Velmora");
+    EXPECT_EQ(frame_->PlaylistLength(), -1);
+
+    open("file:///etc/passwd");  // refused with a message: what plays goes on
+    EXPECT_TRUE(WaitUntil([&] {
+        for (QMessageBox* box : frame_->findChildren<QMessageBox*>())
+            if (box->isVisible() && box->text().contains("file:///etc/passwd")) return box->close();
+        return false;
+    }));
+    EXPECT_EQ(frame_->PlayState(), 2);
+
+    open("http://127.0.0.1:1/none.mp4");
+    ASSERT_TRUE(WaitUntil([&] { return frame_->OpenState() == 0; }, 15000));
+    EXPECT_EQ(frame_->windowTitle(), "Velmora");
+    frame_->OpenMediaPath(testenv::VideoClip());
+    EXPECT_TRUE(WaitUntil([&] { return frame_->PlayState() == 2; }, 15000));
 }
 
 }  // namespace
