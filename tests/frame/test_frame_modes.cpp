@@ -183,7 +183,11 @@ TEST_F(FrameModesTest, FullScreenAtExitIsSavedWithTheBarFromBefore) {
         CProfile::Write(profile::kFullScreen, 1);
         CProfile::Write(profile::kControls, bar);
         Start();
-        ASSERT_TRUE(Until([&] { return FullScreenOnScreen(); }));
+        ASSERT_TRUE(Until([&] { return FullScreenOnScreen(); }))
+            << "window " << frame_->width() << "x" << frame_->height() << ", X window"
+            << qPrintable(X({"xwininfo", "-id", QString::number(frame_->winId())})
+                              .section("Width", 1, 1)
+                              .simplified());
         EXPECT_FALSE(frame_->Modes().controls);
         frame_->OnCommand(cmd::kFullScreenKey);  // leaving gives back the saved bar
         ASSERT_TRUE(Until([&] { return Windowed(); }));
