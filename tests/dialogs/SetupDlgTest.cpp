@@ -194,36 +194,16 @@ TEST_F(SetupDlgTest, OpensWithTheStoredValuesAndHandsBackWhatItCannotShow) {
         QString sizeText, folderText;
         int faceIndex;  // -1: the face itself is selected
     };
-    SetupValues a;  // ratio 36, effect 0, lines 0, right button
-    SetupValues b;
-    b.effect = 3;
-    b.extraLines = 4;
-    b.quickMenu = 7;
-    b.face = "No Such Face";
-    b.sizeRatio = 0;  // shown inside the spin's range
-    SetupValues c;
-    c.effect = 2;
-    c.extraLines = 5;
-    c.quickMenu = 1;
-    c.face = "바탕";  // prefix search
+    // clang-format off
     for (const Row& r : std::initializer_list<Row>{
-             {a,
-              "/srv/subs",
-              {"31015", "31018", "1040"},
-              {"31016", "31017", "1041"},
-              {"31016", "31017"},
-              "10",
-              "/srv/subs",
-              -1},
-             {b,
-              "x",
-              {"31016", "31017", "31025"},
-              {"31015", "1040", "1041", "31018"},
-              {},
-              "25",
-              "",
-              0},
-             {c, "", {"31017", "31026", "1041"}, {"31015", "31016", "1040"}, {}, "10", "", -1}}) {
+             {{}, "/srv/subs", {"31015", "31018", "1040"}, {"31016", "31017", "1041"},
+              {"31016", "31017"}, "10", "/srv/subs", -1},
+             // a ratio outside the spin is shown inside it; a face not installed selects entry 0
+             {{.quickMenu = 7, .extraLines = 4, .effect = 3, .sizeRatio = 0, .face = "No Such Face", .folder = {}},
+              "x", {"31016", "31017", "31025"}, {"31015", "1040", "1041", "31018"}, {}, "25", "", 0},
+             {{.quickMenu = 1, .extraLines = 5, .effect = 2, .face = "바탕", .folder = {}},  // prefix
+              "", {"31017", "31026", "1041"}, {"31015", "31016", "1040"}, {}, "10", "", -1}}) {
+        // clang-format on
         CProfile::Write(profile::kCaptionFolder, r.storedFolder);
         CSetupDlg dlg(nullptr, r.in);
         for (const char* id : r.checked) EXPECT_TRUE(Checked(dlg, id)) << id;
