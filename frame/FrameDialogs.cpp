@@ -1,10 +1,11 @@
-// The dialogs and programs commands open: the open-address dialog, media properties, statistics,
-// the system mixer and the About box.
+// The dialogs and programs commands open: settings, the open-address dialog, media properties,
+// statistics, the system mixer and the About box.
 
 #include "dialogs/AboutDlg.h"
 #include "dialogs/Notice.h"
 #include "dialogs/OpenableAddress.h"
 #include "dialogs/PropertiesDlg.h"
+#include "dialogs/SetupDlg.h"
 #include "dialogs/StatisticsDlg.h"
 #include "dialogs/SystemMixer.h"
 #include "dialogs/UrlDlg.h"
@@ -24,6 +25,21 @@ void CMainFrame::OnOpenUrl() {
     player_->SetSAMIFileName(QString());
     player_->Open(address);
     ClearPlaylistForSingleItem();
+}
+
+void CMainFrame::OnSettings() {
+    const Settings& s = settings_;
+    SetupValues values;
+    values.quickMenu = quickMenu_;
+    values.effectColour = uint32_t(s.outlineColor);
+    values.textColour = uint32_t(s.textColor);
+    values.extraLines = s.extraLines;
+    values.effect = s.effect;
+    values.sizeRatio = s.sizeRatio;
+    values.face = s.fontName;
+    CSetupDlg dialog(this, values);
+    connect(&dialog, &CSetupDlg::applyRequested, this, &CMainFrame::ApplySettings);
+    if (dialog.exec() == QDialog::Accepted) ApplySettings(dialog.Values());
 }
 
 void CMainFrame::OnProperties() {

@@ -1,6 +1,8 @@
 // Loading and saving the frame's settings, each in one step.
 
 #include "app/Profile.h"
+#include "captions/CaptionWnd.h"
+#include "dialogs/SetupDlg.h"
 #include "frame/MainFrame.h"
 
 void CMainFrame::LoadSettings() {
@@ -45,4 +47,37 @@ void CMainFrame::SaveSettings() {
     CProfile::Write(profile::kLeft, rememberedRect_.left());
     CProfile::Write(profile::kTop, rememberedRect_.top());
     CProfile::Write(profile::kRight, rememberedRect_.left() + rememberedRect_.width());
+}
+
+// What OK or Apply of the settings dialog hands back, taken in this order: the quick-menu choice,
+// the default caption folder (written at once, also when empty), then the caption style: new
+// extra lines or letter size lay the window out again, a new face or effect rebuilds the caption
+// font, new colours only repaint.
+void CMainFrame::ApplySettings(const SetupValues& v) {
+    if (shutDown_) return;
+    quickMenu_ = v.quickMenu;
+    CProfile::Write(profile::kCaptionFolder, v.folder);
+    Settings& s = settings_;
+    const bool area = s.extraLines != v.extraLines || s.sizeRatio != v.sizeRatio;
+    const bool look = s.fontName != v.face || s.effect != v.effect;
+    const bool colours =
+        uint32_t(s.textColor) != v.textColour || uint32_t(s.outlineColor) != v.effectColour;
+    if (!area && !look && !colours) return;
+    s.textColor = int(v.textColour);
+    s.outlineColor = int(v.effectColour);
+    if (!area && !look) {
+        captionWnd_->SetColours(v.textColour, v.effectColour);
+        return;
+    }
+    s.fontName = v.face;
+    s.effect = v.effect;
+    s.extraLines = v.extraLines;
+    s.sizeRatio = v.sizeRatio;
+    captionWnd_->SetStyle(CaptionStyleFromSettings());
+    if (area) {
+        RefreshLayout();  // also rebuilds the caption font and lays the caption out again
+        return;
+    }
+    captionWnd_->RebuildFont(layout_.content.Width(), natural_.width, natural_.height);
+    LayoutCaption();
 }

@@ -36,6 +36,7 @@ class CScreenSaverInhibitor;
 class CSurroundWnd;
 class QKeyEvent;
 class QMenu;
+struct SetupValues;
 
 class CMainFrame : public QMainWindow {
     Q_OBJECT
@@ -98,7 +99,7 @@ class CMainFrame : public QMainWindow {
     void ToggleControls();
     const frame_modes::ModeState& Modes() const { return modes_; }
     bool IsPointerShown() const { return pointerShown_; }
-    void SetQuickMenu(bool leftButton) { quickMenu_ = leftButton; }
+    void SetQuickMenu(int choice) { quickMenu_ = choice; }
     QMenu* ContextMenu() const { return contextMenu_; }
 
     // The layout rule applied to the window (see frame/Layout.h for the arithmetic).
@@ -178,6 +179,7 @@ class CMainFrame : public QMainWindow {
     void LoadSettings();
     void LoadWindowPosition();
     void SaveSettings();
+    void ApplySettings(const SetupValues& values);
     void Shutdown();
     void BringForward(const QString& activationToken);
     // Holds the screen saver off exactly while a picture plays in a visible window.
@@ -232,6 +234,7 @@ class CMainFrame : public QMainWindow {
     void StartWindowDrag(const QPoint& globalPoint);
 
     // Dialogs and programs the commands open.
+    void OnSettings();
     void OnOpenUrl();
     void OnProperties();
     void OnStatistics();
@@ -310,7 +313,7 @@ class CMainFrame : public QMainWindow {
     QMenu* contextMenu_ = nullptr;
     // Which button opens the context menu: false the right one (the left drags the window), true
     // the left one (and the window is not dragged by the picture). Chosen in the settings dialog.
-    bool quickMenu_ = false;
+    int quickMenu_ = 0;  // as the settings dialog hands it back; non-zero: the left button
     QPoint pressPoint_;  // where the left button went down; null when no drag may start
 
     // Layout state.

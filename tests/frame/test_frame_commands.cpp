@@ -90,7 +90,7 @@ TEST(FrameKeys, EveryKeyRunsItsCommand) {
         EXPECT_EQ(CMainFrame::CommandForKey(key.key(), key.keyboardModifiers()), row.command)
             << row.keys;
     }
-    // The do-nothing keys run nothing; the settings dialog comes with its own change.
+    // The do-nothing keys run nothing.
     for (const int id : {cmd::kNothing, cmd::kCopy, cmd::kNextPane})
         EXPECT_EQ(CMainFrame::FindCommand(id)->handler, nullptr);
 }
@@ -175,7 +175,6 @@ TEST_F(FrameMenuTest, ChecksAndEnablingFollowTheState) {
     Start();
     EXPECT_EQ(Shown(cmd::kProperties), "disabled");  // no medium
     EXPECT_EQ(Shown(cmd::kNext), "none");            // no menu item
-    EXPECT_EQ(Shown(cmd::kSettings), "disabled");
     EXPECT_EQ(Shown(cmd::kStandardView), "on");
     EXPECT_EQ(Shown(cmd::kLines0), "on");
     frame_->OnCommand(cmd::kLines2);

@@ -1,0 +1,142 @@
+// The settings dialog driven as a viewer would, on a playing clip with a caption: what OK changes
+// on the screen, what Cancel leaves alone, and the default caption folder in use at the next open.
+
+#include <QAbstractButton>
+#include <QFile>
+#include <QLineEdit>
+#include <QTest>
+#include <QTimer>
+
+#include "app/Commands.h"
+#include "captions/CaptionWnd.h"
+#include "dialogs/SetupDlg.h"
+#include "tests/support/FrameTest.h"
+
+namespace {
+
+using testenv::WaitUntil;
+
+struct Letters {
+    int yellow = 0, white = 0, shadowed = 0, top = -1, bottom = -1;
+    int Height() const { return bottom - top; }
+};
+
+// Yellow or white letter pixels of the picture, their rows, and white pixels with a dark pixel
+// two down and two right (a shadow).
+Letters Look(const QImage& image) {
+    Letters l;
+    for (int y = 0; y + 2 < 480; ++y) {
+        for (int x = 0; x + 2 < image.width(); ++x) {
+            const QRgb c = image.pixel(x, y);
+            const bool yellow = qRed(c) > 220 && qGreen(c) > 220 && qBlue(c) < 60;
+            const bool white = qRed(c) > 220 && qGreen(c) > 220 && qBlue(c) > 220;
+            if (!yellow && !white) continue;
+            (yellow ? l.yellow : l.white)++;
+            l.shadowed += white && qGray(image.pixel(x + 2, y + 2)) < 40;
+            if (l.top < 0) l.top = y;
+            l.bottom = y;
+        }
+    }
+    return l;
+}
+
+class FrameSettingsTest : public FrameTest {
+  protected:
+    // A 640 x 480 grey clip with one caption all through it; the caption file lies in folder.
+    QString Movie(const QString& name, const QString& captionFolder) {
+        const QString clip =
+            testenv::MakeClip("grey-640x480-10s.mp4",
+                              {"-f", "lavfi", "-i", "color=c=0x808080:size=640x480:rate=25:d=10",
+                               "-c:v", "libx264", "-preset", "ultrafast", "-pix_fmt", "yuv420p"});
+        const QString movie = dir_.path() + "/" + name + ".mp4";
+        EXPECT_TRUE(QFile::copy(clip, movie));
+        EXPECT_FALSE(testenv::WriteFile(captionFolder + "/" + name + ".smi",
+                                        "<SAMI><BODY><SYNC Start=0><P>자막 글자 HELLO\n"
+                                        "<SYNC Start=60000><P>&nbsp;</BODY></SAMI>")
+                         .isEmpty());
+        return movie;
+    }
+    // Opens the settings dialog, lets act work its controls, and waits until it is closed.
+    void RunDialog(const std::function<void(CSetupDlg*)>& act) {
+        QTimer::singleShot(0, frame_.get(), [&] {
+            CSetupDlg* dialog = frame_->findChild<CSetupDlg*>();
+            ASSERT_NE(dialog, nullptr);
+            act(dialog);
+            if (dialog->isVisible()) dialog->reject();
+        });
+        frame_->OnCommand(cmd::kSettings);
+    }
+    static void Click(CSetupDlg* d, const char* id) {
+        QTest::mouseClick(d->findChild<QAbstractButton*>(id), Qt::LeftButton);
+    }
+    Letters Shown() {
+        testenv::Spin(300);
+        return Look(frame_->Content()->grab().toImage());
+    }
+    QByteArray SettingsFile() const {
+        QFile f(SettingsPath());
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+};
+
+TEST_F(FrameSettingsTest, OkChangesTheCaptionOnScreenAndCancelChangesNothing) {
+    Start();
+    frame_->OpenMediaPath(Movie("movie", dir_.path()));
+    ASSERT_TRUE(WaitUntil([&] { return frame_->CaptionWindow()->IsShowingCaption(); }, 8000));
+    ASSERT_EQ(frame_->Content()->height(), 480 + 58);
+    const Letters before = Shown();
+    ASSERT_GT(before.yellow, 200);
+
+    // Cancel after changes: nothing applied, the settings file untouched.
+    CProfile::Write(profile::kCaptionFolder, QString());
+    const QByteArray stored = SettingsFile();
+    RunDialog([](CSetupDlg* d) {
+        Click(d, "31020");
+        d->findChild<QLineEdit*>("31000")->setText("16");
+        Click(d, "2");
+    });
+    EXPECT_EQ(SettingsFile(), stored);
+    EXPECT_EQ(frame_->Content()->height(), 480 + 58);
+
+    // Two extra lines: the layout rule's 605 rows.
+    RunDialog([](CSetupDlg* d) {
+        Click(d, "31020");
+        Click(d, "1");
+    });
+    EXPECT_TRUE(WaitUntil([&] { return frame_->Content()->height() == 605; }));
+    EXPECT_EQ(frame_->CurrentSettings().extraLines, 2);
+
+    // White letters with a shadow, size 10 -> 16: taller letters, a shadow down and right.
+    RunDialog([](CSetupDlg* d) {
+        d->SetColourChooser([](QWidget*, uint32_t) { return std::optional<uint32_t>(0xFFFFFF); });
+        Click(d, "31009");
+        Click(d, "31015");  // "none" cleared: outline and shadow can be chosen
+        Click(d, "31017");
+        d->findChild<QLineEdit*>("31000")->setText("16");
+        Click(d, "31018");  // no extra lines again
+        Click(d, "1");
+    });
+    EXPECT_EQ(frame_->CurrentSettings().sizeRatio, 30);
+    EXPECT_EQ(frame_->CurrentSettings().effect, 2);
+    const Letters after = Shown();
+    EXPECT_EQ(after.yellow, 0);
+    EXPECT_GT(after.white, before.yellow);
+    EXPECT_GT(after.shadowed, 50);
+    EXPECT_GT(after.Height(), before.Height() + 3);
+}
+
+TEST_F(FrameSettingsTest, TheChosenCaptionFolderServesTheNextMedium) {
+    Start();
+    const QString folder = dir_.path() + "/자막 폴더";
+    const QString movie = Movie("elsewhere", folder);  // its caption only in that folder
+    RunDialog([&](CSetupDlg* d) {
+        d->SetFolderChooser([&](QWidget*, const QString&, const QString&) { return folder; });
+        Click(d, "1039");
+        Click(d, "1");
+    });
+    EXPECT_EQ(CProfile::Get(profile::kCaptionFolder), folder);
+    frame_->OpenMediaPath(movie);
+    EXPECT_TRUE(WaitUntil([&] { return frame_->CaptionWindow()->IsShowingCaption(); }, 8000));
+}
+
+}  // namespace
