@@ -1,6 +1,5 @@
 // Layout arithmetic of the main window. Unless a row says otherwise the window is framed with a
-// menu bar of kMenuH pixels (frameW 0, frameH kMenuH), the control bar is shown (58 pixels) and
-// the size ratio is 36.
+// menu bar of kMenuH pixels, the control bar is shown (58 pixels) and the size ratio is 36.
 
 #include "frame/Layout.h"
 
@@ -22,17 +21,9 @@ LayoutInputs Windowed(Size source, int extraLines = 0, int ratio = 36) {
 }  // namespace
 
 TEST(FrameLayout, WindowedContentHeight) {
-    struct Row {
-        const char* what;
-        Size natural;
-        int crop, extraLines;
-        bool controls;
-        int clientWidth;
-        Size display;
-        int contentBottom;
-    };
+    // Natural size, crop, extra lines, control bar, client width -> display size, content bottom.
     // 2 extra lines: truncate(62.2 + 480 + 58) + 5. Crop 10: a source 576 wide.
-    const Row rows[] = {
+    const std::tuple<const char*, Size, int, int, bool, int, Size, int> rows[] = {
         {"plain", {640, 480}, 0, 0, true, 640, {640, 480}, 538},
         {"2 lines", {640, 480}, 0, 2, true, 640, {640, 480}, 605},
         {"no bar", {640, 480}, 0, 0, false, 640, {640, 480}, 480},
@@ -40,18 +31,17 @@ TEST(FrameLayout, WindowedContentHeight) {
         {"crop 10", {640, 480}, 10, 0, true, 640, {640, 533}, 591},
         {"320x240 at 400", {320, 240}, 0, 0, true, 400, {400, 300}, 358},
     };
-    for (const Row& r : rows) {
-        SCOPED_TRACE(r.what);
-        const Size natural = NaturalSize(r.natural.width, r.natural.height);
-        LayoutInputs in = Windowed(SourceSize(natural, r.crop), r.extraLines);
-        in.controls = r.controls;
-        in.soundOnly = IsSoundOnly(r.natural.width, r.natural.height);
-        const LayoutResult res = ComputeLayout(in, {r.clientWidth, 1});
-        EXPECT_EQ(res.display, r.display);
-        EXPECT_EQ(res.picture, (Rect{0, 0, r.display.width, r.display.height}));
-        EXPECT_EQ(res.content, (Rect{0, 0, r.clientWidth, r.contentBottom}));
-        EXPECT_EQ(res.outer, (Size{r.clientWidth, r.contentBottom + kMenuH}));
-        EXPECT_EQ(HeightForWidth(in, r.clientWidth), r.contentBottom + kMenuH);
+    for (const auto& [what, size, crop, lines, controls, width, display, bottom] : rows) {
+        SCOPED_TRACE(what);
+        LayoutInputs in = Windowed(SourceSize(NaturalSize(size.width, size.height), crop), lines);
+        in.controls = controls;
+        in.soundOnly = IsSoundOnly(size.width, size.height);
+        const LayoutResult res = ComputeLayout(in, {width, 1});
+        EXPECT_EQ(res.display, display);
+        EXPECT_EQ(res.picture, (Rect{0, 0, display.width, display.height}));
+        EXPECT_EQ(res.content, (Rect{0, 0, width, bottom}));
+        EXPECT_EQ(res.outer, (Size{width, bottom + kMenuH}));
+        EXPECT_EQ(HeightForWidth(in, width), bottom + kMenuH);
     }
 }
 
