@@ -70,11 +70,10 @@ QString Layout(const QMenu* menu) {
 class FrameMenuTest : public FrameTest {
   protected:
     QAction* Action(const QMenu* menu, int id) {
-        for (QAction* a : menu->actions()) {
-            if (a->menu())
-                if (QAction* inner = Action(a->menu(), id)) return inner;
-            if (!a->menu() && !a->isSeparator() && a->data().toInt() == id) return a;
-        }
+        for (QAction* a : menu->actions())
+            if (QAction* found = a->menu() ? Action(a->menu(), id) : a;
+                found && found->data().toInt() == id)
+                return found;
         return nullptr;
     }
     // The state the menus show when they open: "on", "off", "disabled", "" (no mark) or "none"
@@ -83,11 +82,11 @@ class FrameMenuTest : public FrameTest {
         QList<QMenu*> menus{frame_->ContextMenu()};
         for (const QAction* a : frame_->menuBar()->actions()) menus << a->menu();
         for (QMenu* menu : menus) {
-            QAction* a = Action(menu, id);
-            if (!a) continue;
-            emit qobject_cast<QMenu*>(a->parent())->aboutToShow();
-            if (!a->isEnabled()) return "disabled";
-            return a->isCheckable() ? (a->isChecked() ? "on" : "off") : "";
+            if (QAction* a = Action(menu, id)) {
+                emit qobject_cast<QMenu*>(a->parent())->aboutToShow();
+                if (!a->isEnabled()) return "disabled";
+                return a->isCheckable() ? (a->isChecked() ? "on" : "off") : "";
+            }
         }
         return "none";
     }

@@ -93,10 +93,7 @@ TEST_F(FrameTransportTest, VolumeStepsMuteAndSeeks) {
     OpenClip();                // 4 seconds long
     frame_->OnCommand(32808);  // 30 s forward would pass the end: nothing happens
     frame_->OnCommand(32806);  // 5 s back from under 5 s goes to 0
-    ASSERT_TRUE(WaitUntil([&] { return frame_->Player()->GetCurrentPosition() < 0.5; }));
-    frame_->close();
-    CProfile::Root(SettingsPath());
-    EXPECT_EQ(CProfile::Get(profile::kVolumeStep), 5);
+    EXPECT_TRUE(WaitUntil([&] { return frame_->Player()->GetCurrentPosition() < 0.5; }));
 }
 
 }  // namespace
