@@ -176,8 +176,8 @@ TEST(FrameLayout, OpenedMediumWidth) {
     };
     for (const auto& [remembered, sourceWidth, zoom, command, outerWidth] : rows) {
         const OpenedSizing s = WindowForOpenedMedium(remembered, sourceWidth, zoom, {});
-        EXPECT_EQ(s.command, command) << remembered << " " << sourceWidth;
-        EXPECT_EQ(s.outerWidth, outerWidth) << remembered << " " << sourceWidth;
+        EXPECT_EQ(std::pair(s.command, s.outerWidth), std::pair(command, outerWidth))
+            << remembered << " " << sourceWidth;
     }
     EXPECT_EQ(ZoomWidth(320, 2, {3, 24}), 643);
     EXPECT_EQ(StartWindowRect(10, 20, Windowed({320, 240})),
