@@ -7,7 +7,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -52,19 +51,9 @@ QStringList LabelTexts(const QWidget* w) {
 
 QList<QMessageBox*> ShownBoxes() {
     QList<QMessageBox*> boxes;
-    for (QWidget* w : QApplication::topLevelWidgets()) {
+    for (QWidget* w : QApplication::topLevelWidgets())
         if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) boxes << box;
-    }
     return boxes;
-}
-
-// ffprobe's word for one stream field of the first video stream.
-QString Probe(const QString& path, const QString& field) {
-    QProcess p;
-    p.start("ffprobe", {"-v", "error", "-select_streams", "v:0", "-show_entries", "stream=" + field,
-                        "-of", "default=nw=1:nk=1", path});
-    p.waitForFinished(20000);
-    return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
 }
 
 bool OpenAndWait(CMediaPlayer2& p, const QString& path) {
@@ -96,17 +85,13 @@ TEST(DialogsTest, StatisticsShowThePlayingClipAndFollowIt) {
     QSignalSpy refreshed(dlg, &CMediaFactsDlg::Refreshed);
     ASSERT_TRUE(refreshed.wait(10000));
 
-    EXPECT_EQ(dlg->ValueText("file"), clip);
-    EXPECT_TRUE(dlg->ValueText("video-codec").startsWith(Probe(clip, "codec_name")));
-    EXPECT_EQ(dlg->ValueText("size"), Probe(clip, "width") + " x " + Probe(clip, "height"));
-    EXPECT_EQ(dlg->ValueText("display-size"), "320 x 240");
-    const QStringList rate = Probe(clip, "r_frame_rate").split('/');
-    ASSERT_EQ(rate.size(), 2);
-    EXPECT_EQ(dlg->ValueText("fps"),
-              QString::number(rate[0].toDouble() / rate[1].toDouble(), 'f', 3) + " fps");
-    EXPECT_EQ(dlg->ValueText("duration"), "0:00:04");
-    EXPECT_EQ(dlg->ValueText("channels"), "1");
-    EXPECT_EQ(dlg->ValueText("dropped"), "0");
+    // The test clip: H.264 at 320 x 240 and 25 frames a second, 4 s, one sound channel.
+    const std::pair<const char*, QString> facts[] = {
+        {"file", clip},        {"size", "320 x 240"},   {"display-size", "320 x 240"},
+        {"fps", "25.000 fps"}, {"duration", "0:00:04"}, {"channels", "1"},
+        {"dropped", "0"}};
+    for (const auto& [key, value] : facts) EXPECT_EQ(dlg->ValueText(key), value) << key;
+    EXPECT_TRUE(dlg->ValueText("video-codec").startsWith("h264"));
 
     // The timer asks again while the dialog is shown: the position moves on.
     const QString first = dlg->ValueText("position");
@@ -162,13 +147,12 @@ TEST(DialogsTest, UrlDialogHandsBackTheTextAsTypedAndStartsEmpty) {
     QWidget owner;
     WhenModal([](QDialog* dlg) {
         EXPECT_EQ(dlg->windowTitle(), "인터넷 스트리밍 파일 열기");
-        EXPECT_EQ(dlg->size(), QSize(478, 108));
-        EXPECT_TRUE(LabelTexts(dlg).contains(
+        const QStringList texts = LabelTexts(dlg);
+        EXPECT_TRUE(texts.contains("열기"));
+        EXPECT_TRUE(texts.contains(
             "동영상이나 오디오 파일의 인터넷 주소를 입력하면 플레이어로 재생됩니다."));
-        EXPECT_TRUE(LabelTexts(dlg).contains("열기"));
         auto* edit = dlg->findChild<QLineEdit*>();
         ASSERT_TRUE(edit);
-        EXPECT_EQ(edit->geometry(), QRect(54, 48, 402, 19));
         EXPECT_EQ(dlg->focusWidget(), edit);
         QTest::keyClicks(edit, "  mms://x/a b  ");
         QTest::keyClick(edit, Qt::Key_Return);  // OK is the default button
@@ -177,9 +161,8 @@ TEST(DialogsTest, UrlDialogHandsBackTheTextAsTypedAndStartsEmpty) {
 
     WhenModal([](QDialog* dlg) {
         EXPECT_EQ(dlg->findChild<QLineEdit*>()->text(), "");
-        for (QPushButton* b : dlg->findChildren<QPushButton*>()) {
+        for (QPushButton* b : dlg->findChildren<QPushButton*>())
             if (b->text() == "취소") b->click();
-        }
     });
     EXPECT_EQ(CUrlDlg::Ask(&owner), std::nullopt);
 }

@@ -9,8 +9,6 @@
 namespace {
 
 TEST(BadFiles, PlayerSurvivesAndPlaysOn) {
-    const QString clip = testenv::VideoClip();
-    ASSERT_FALSE(clip.isEmpty());
     const struct {
         const char* name;
         const char* file;  // written into the folder; the clip is copied beside it as clip.mp4
@@ -27,8 +25,8 @@ TEST(BadFiles, PlayerSurvivesAndPlaysOn) {
         SCOPED_TRACE(row.name);
         QTemporaryDir home;  // also the runtime folder
         const QString folder = home.path();
-        ASSERT_TRUE(QFile::copy(clip, folder + "/clip.mp4"));
-        ASSERT_TRUE(QFile::copy(clip, folder + "/good.mp4"));
+        for (const char* copy : {"/clip.mp4", "/good.mp4"})
+            ASSERT_TRUE(QFile::copy(testenv::VideoClip(), folder + copy));
         ASSERT_FALSE(testenv::WriteFile(folder + "/" + row.file, row.bytes).isEmpty());
 
         testenv::DisplayServer server("xcb", folder);
@@ -43,30 +41,26 @@ TEST(BadFiles, PlayerSurvivesAndPlaysOn) {
         const auto search = [&](const QString& title) {
             return xdotool({"search", "--onlyvisible", "--name", title});
         };
-        // The id of the first shown window whose title matches the pattern, once there is one.
-        const auto window = [&](const QString& title) {
+        // Waits for a shown window whose title matches the pattern and focuses it.
+        const auto focus = [&](const QString& title) {
             QString id;
             testenv::WaitUntil([&] { return !(id = search(title)).isEmpty(); }, 15000, 100);
-            return id;
+            if (!id.isEmpty()) xdotool({"windowfocus", "--sync", id});
+            return !id.isEmpty();
         };
 
-        QStringList args;
-        if (!row.openWithDialog) args << folder + "/clip.mp4";
-        QProcess* player = server.Run(VELMORA_BINARY, args, env);
-        ASSERT_TRUE(player->waitForStarted());
+        QProcess* player =
+            server.Run(VELMORA_BINARY,
+                       row.openWithDialog ? QStringList() : QStringList{folder + "/clip.mp4"}, env);
         if (row.openWithDialog) {
-            const QString main = window("^Velmora$");
-            ASSERT_FALSE(main.isEmpty());
-            xdotool({"windowfocus", "--sync", main});
+            ASSERT_TRUE(focus("^Velmora$"));
             xdotool({"key", "ctrl+o"});
-            const QString dialog = window("열기");
-            ASSERT_FALSE(dialog.isEmpty());
-            xdotool({"windowfocus", "--sync", dialog});
+            ASSERT_TRUE(focus("열기"));
             xdotool({"type", "--delay", "10", folder + "/" + row.file});
             xdotool({"key", "Return"});
             testenv::WaitUntil([&] { return search("열기").isEmpty(); }, 5000, 100);
         } else {
-            ASSERT_FALSE(window("clip.mp4 - Velmora").isEmpty());
+            ASSERT_TRUE(focus("clip.mp4 - Velmora"));
         }
         testenv::Spin(2000);  // the bad input is read and the caption laid out
         EXPECT_EQ(player->state(), QProcess::Running);
@@ -74,7 +68,7 @@ TEST(BadFiles, PlayerSurvivesAndPlaysOn) {
         // A second start hands the good clip over to the running player, which plays it.
         QProcess* second = server.Run(VELMORA_BINARY, {folder + "/good.mp4"}, env);
         EXPECT_TRUE(second->waitForFinished(15000));
-        EXPECT_FALSE(window("good.mp4 - Velmora").isEmpty());
+        EXPECT_TRUE(focus("good.mp4 - Velmora"));
         EXPECT_EQ(player->state(), QProcess::Running);
     }
 }

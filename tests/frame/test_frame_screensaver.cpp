@@ -46,9 +46,7 @@ class FrameScreenSaverTest : public FrameTest {
     }
     static void TearDownTestSuite() {
         QDBusConnection::disconnectFromBus("fake");
-        daemon_->kill();
-        daemon_->waitForFinished();
-        delete daemon_;
+        delete daemon_;  // kills the daemon
     }
     void SetUp() override {
         if (!registered_) GTEST_SKIP() << "no dbus-daemon";
