@@ -4,6 +4,7 @@
 #include <QAbstractButton>
 #include <QFile>
 #include <QLineEdit>
+#include <QSettings>
 #include <QTest>
 #include <QTimer>
 
@@ -129,12 +130,21 @@ TEST_F(FrameSettingsTest, TheChosenCaptionFolderServesTheNextMedium) {
     Start();
     const QString folder = dir_.path() + "/자막 폴더";
     const QString movie = Movie("elsewhere", folder);  // its caption only in that folder
+    const auto stored = [&] {
+        QSettings ini(SettingsPath(), QSettings::IniFormat);
+        QMap<QString, QVariant> all;
+        for (const QString& key : ini.allKeys()) all[key] = ini.value(key);
+        return all;
+    };
+    auto before = stored();
     RunDialog([&](CSetupDlg* d) {
         d->SetFolderChooser([&](QWidget*, const QString&, const QString&) { return folder; });
         Click(d, "1039");
         Click(d, "1");
     });
-    EXPECT_EQ(CProfile::Get(profile::kCaptionFolder), folder);
+    // OK writes the folder at once and nothing else; the rest is saved when the player ends.
+    before["Folder/Sami"] = folder;
+    EXPECT_EQ(stored(), before);
     frame_->OpenMediaPath(movie);
     EXPECT_TRUE(WaitUntil([&] { return frame_->CaptionWindow()->IsShowingCaption(); }, 8000));
 }
