@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QIcon>
 #include <clocale>
 
 #include "app/PlayerApp.h"
@@ -8,6 +9,7 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName("Velmora");
     QApplication::setOrganizationName("Velmora");
     QApplication::setDesktopFileName("velmora");
+    QApplication::setWindowIcon(QIcon(":/icons/velmora.png"));
     std::setlocale(LC_NUMERIC, "C");  // libmpv refuses to start under another numeric locale
 
     CPlayerApp player;
