@@ -18,7 +18,7 @@ packages=(
 if [ "$mode" = test ]; then
     packages+=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth x11-utils xdotool
                imagemagick mpv clang libclang-rt-14-dev openbox weston dbus
-               desktop-file-utils appstream dpkg-dev librsvg2-bin)
+               desktop-file-utils appstream dpkg-dev file librsvg2-bin)
 fi
 
 missing=()
