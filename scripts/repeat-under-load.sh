@@ -15,7 +15,7 @@ done
 trap 'kill "${busy[@]}" 2>/dev/null' EXIT
 failed=0
 for i in $(seq "$runs"); do
-    if VELMORA_SKIP_FUZZ=1 scripts/run-tests.sh "$build" >"/tmp/velmora-load-run-$i.log" 2>&1; then
+    if VELMORA_SKIP_FUZZ=1 VELMORA_SKIP_PACKAGE=1 scripts/run-tests.sh "$build" >"/tmp/velmora-load-run-$i.log" 2>&1; then
         echo "run $i: passed"
     else
         echo "run $i: FAILED (/tmp/velmora-load-run-$i.log)"

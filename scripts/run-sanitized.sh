@@ -14,7 +14,7 @@ cmake --build "$build" -j"$(nproc)" >/dev/null || exit 1
 export ASAN_OPTIONS="log_path=$reports/asan:detect_leaks=1"
 export LSAN_OPTIONS="suppressions=$PWD/tests/sanitizer/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="log_path=$reports/ubsan:print_stacktrace=1"
-VELMORA_SKIP_FUZZ=1 scripts/run-tests.sh "$build"
+VELMORA_SKIP_FUZZ=1 VELMORA_SKIP_PACKAGE=1 scripts/run-tests.sh "$build"
 status=$?
 if [ -n "$(ls -A "$reports")" ]; then
     echo "sanitizer reports in $reports:"

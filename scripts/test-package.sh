@@ -9,7 +9,6 @@
 # VELMORA_PACKAGE_DISPLAY picks the display number (default: the first free one from :150);
 # VELMORA_PACKAGE_SHOTS names a folder to keep the two screenshots of the player in.
 set -uo pipefail
-cd "$(dirname "$0")/.."
 build=$(cd "${1:?usage: $0 BUILD_DIR}" && pwd) || exit 2
 clip=$build/demo/velmora-demo.mp4
 [ "$(id -u)" -eq 0 ] || { echo "package: needs root to install the package"; exit 2; }
@@ -100,7 +99,7 @@ printf '[설정]\nREG=0\n' >"$home/config/Velmora/Velmora.ini"
 HOME=$home XDG_CONFIG_HOME=$home/config XDG_DATA_HOME=$home/data XDG_CACHE_HOME=$home/cache \
     XDG_RUNTIME_DIR=$home/run /usr/bin/velmora "$clip" >"$tmp/player.log" 2>&1 &
 player=$!
-pids+=($player)
+pids+=("$player")
 
 window=$(timeout 30 xdotool search --sync --onlyvisible --name ' - Velmora$' 2>/dev/null | head -1)
 check "the installed player's window appears" [ -n "$window" ] || { cat "$tmp/player.log"; finish; }
