@@ -17,7 +17,8 @@ packages=(
 )
 if [ "$mode" = test ]; then
     packages+=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth x11-utils xdotool
-               imagemagick mpv clang libclang-rt-14-dev openbox weston dbus)
+               imagemagick mpv clang libclang-rt-14-dev openbox weston dbus xdg-utils
+               libglib2.0-bin)
 fi
 
 missing=()
