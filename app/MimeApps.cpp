@@ -168,14 +168,22 @@ std::string Restore(std::string_view text, std::string_view mime, std::string_vi
 }
 
 std::string ExecArgument(std::string_view program) {
-    // Inside double quotes the Desktop Entry rules escape ", `, $ and \ with a backslash; the key
-    // file's string escapes then double every backslash and spell control characters.
-    std::string quoted = "\"";
-    for (const char c : program) {
-        if (c == '"' || c == '`' || c == '$' || c == '\\') quoted += '\\';
-        quoted += c;
+    // A path with a reserved character goes in double quotes, inside which the Desktop Entry rules
+    // escape ", `, $ and \ with a backslash; a plain path stays bare, as simple readers (the
+    // generic xdg-mime) expect it. The key file's string escapes then double every backslash and
+    // spell control characters.
+    constexpr std::string_view kReserved = " \t\n\"'\\><~|&;$*?#()`";
+    std::string quoted;
+    if (program.find_first_of(kReserved) == std::string_view::npos) {
+        quoted = program;
+    } else {
+        quoted = "\"";
+        for (const char c : program) {
+            if (c == '"' || c == '`' || c == '$' || c == '\\') quoted += '\\';
+            quoted += c;
+        }
+        quoted += '"';
     }
-    quoted += '"';
     std::string out;
     for (const char c : quoted) {
         switch (c) {

@@ -25,8 +25,9 @@ std::string SetFirst(std::string_view text, std::string_view mime, std::string_v
 std::string Restore(std::string_view text, std::string_view mime, std::string_view id,
                     std::string_view previous);
 
-// The program path as one argument of a desktop entry's Exec key, quoted by the Desktop Entry
-// rules and escaped as a key file string (so "\" is written "\\\\" and "%" is written "%%").
+// The program path as one argument of a desktop entry's Exec key: quoted by the Desktop Entry
+// rules when it holds a reserved character (blank, quote, "$" ...), then escaped as a key file
+// string (so "\" is written "\\\\" and "%" is written "%%").
 std::string ExecArgument(std::string_view program);
 
 // A desktop entry that opens files and addresses with program ("%U"), hidden from menus.

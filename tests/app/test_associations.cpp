@@ -94,7 +94,8 @@ TEST(MimeApps, ExecQuotesAnyProgramPath) {
         const char* program;
         const char* exec;
     } rows[] = {
-        {"/usr/bin/velmora", R"("/usr/bin/velmora")"},
+        {"/usr/bin/velmora", "/usr/bin/velmora"},
+        {"/opt/플레이어/velmora%1", "/opt/플레이어/velmora%%1"},
         {"/opt/내 프로그램/velmora", R"("/opt/내 프로그램/velmora")"},
         {R"(/a "b"/v)", R"("/a \\"b\\"/v")"},
         {R"(/a\b)", R"("/a\\\\b")"},
@@ -220,11 +221,15 @@ TEST(Associations, OtherReadersSeeThePlayerAndThenThePreviousOwnerAgain) {
     const assoc::CAssociations store({config + "/mimeapps.list",
                                       config + "/Velmora/associations.ini",
                                       data + "/applications/velmora-file.desktop"});
-    // A program in a folder with blanks, quotes and Korean in its name; it notes its arguments.
-    const std::string program = home.path + "/내 \"프로그램\" $HOME/velmora";
-    Write(program, "#!/bin/sh\nprintf '%s\\n' \"$0\" \"$@\" > \"$(dirname \"$0\")/../ran\"\n");
-    ::chmod(program.c_str(), 0755);
-    ASSERT_TRUE(store.RegisterFileType(program));
+    // Programs that note their arguments, one in a folder with blanks, quotes and Korean in its
+    // name.
+    const std::string plain = home.path + "/bin/velmora",
+                      program = home.path + "/내 \"프로그램\" $HOME/velmora";
+    for (const std::string& p : {plain, program}) {
+        Write(p, "#!/bin/sh\nprintf '%s\\n' \"$0\" \"$@\" > \"$(dirname \"$0\")/../ran\"\n");
+        ::chmod(p.c_str(), 0755);
+    }
+    ASSERT_TRUE(store.RegisterFileType(plain));
     for (const char* item : {".avi", "mms", ".avi", "mms"}) ASSERT_TRUE(store.Associate(item));
     EXPECT_TRUE(store.IsAssociated(".divx"));
     EXPECT_FALSE(store.IsAssociated(".asf"));
@@ -237,6 +242,7 @@ TEST(Associations, OtherReadersSeeThePlayerAndThenThePreviousOwnerAgain) {
     EXPECT_EQ(backups.at(kAvi).at("Tesvo.Bak"), "other.desktop");
     EXPECT_EQ(backups.at("x-scheme-handler/mms").at("Tesvo.Bak"), "other.desktop");
     // The Exec line reaches the program as one argument, with the file after it.
+    ASSERT_TRUE(store.RegisterFileType(program));
     Shell("gio launch " + data + "/applications/velmora-file.desktop /tmp/a.avi");
     EXPECT_EQ(Read(home.path + "/ran"), program + "\n/tmp/a.avi\n");
 

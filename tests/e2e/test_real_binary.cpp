@@ -87,6 +87,9 @@ struct Server : testenv::DisplayServer {
     QProcess* Player(const QStringList& args) {
         QProcessEnvironment env = Env();
         env.insert("XDG_CONFIG_HOME", home + "/config");
+        // The first-run question is answered already.
+        QSettings(home + "/config/Velmora/Velmora.ini", QSettings::IniFormat)
+            .setValue("설정/REG", 0);
         return Run(VELMORA_BINARY, args, env);
     }
     QString home;
