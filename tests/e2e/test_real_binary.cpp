@@ -88,8 +88,10 @@ struct Server : testenv::DisplayServer {
         QProcessEnvironment env = Env();
         env.insert("XDG_CONFIG_HOME", home + "/config");
         // The first-run question is answered already.
-        QSettings(home + "/config/Velmora/Velmora.ini", QSettings::IniFormat)
-            .setValue("설정/REG", 0);
+        QDir().mkpath(home + "/config/Velmora");
+        QFile ini(home + "/config/Velmora/Velmora.ini");
+        if (ini.open(QIODevice::ReadWrite) && !ini.readAll().contains("REG="))
+            ini.write("\n[설정]\nREG=0\n");
         return Run(VELMORA_BINARY, args, env);
     }
     QString home;
