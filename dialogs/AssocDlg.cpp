@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <algorithm>
+#include <vector>
 
 #include "dialogs/DialogUnits.h"
 
@@ -26,15 +27,19 @@ CAssocDlg::CAssocDlg(QWidget* owner, const Checks& checked) : QDialog(owner) {
     setWindowTitle(QStringLiteral("파일 연결"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     setFont(velmora::dialogs::TemplateFont());
-    setFixedSize(DuX(119), DuY(171));
-
+    // A font wider than the template's widens the dialog so that its texts show whole.
+    int width = DuX(119);
+    std::vector<std::pair<QLabel*, QRect>> labels;
     for (const auto& [text, place] :
          {std::pair{"다음 확장자에 대하여 ", DuRect(14, 16, 88, 8)},
           std::pair{"기본 플레이어로 연결합니다.", DuRect(14, 28, 90, 8)}}) {
         auto* label = new QLabel(QString::fromUtf8(text), this);
         label->setTextFormat(Qt::PlainText);
-        velmora::dialogs::PlaceText(label, place);
+        labels.emplace_back(label, place);
+        width = std::max(width, place.x() + label->sizeHint().width() + DuX(7));
     }
+    setFixedSize(width, DuY(171));
+    for (const auto& [label, place] : labels) velmora::dialogs::PlaceText(label, place);
     Line(this, DuRect(7, 39, 105, 1));
 
     // The boxes in item order (.avi .asf .mpg .mpeg .dat .divx .asx .wmv .wvx .wmp mms), placed
