@@ -6,6 +6,8 @@
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QFileInfo>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QSocketNotifier>
 #include <QThread>
@@ -109,7 +111,32 @@ bool CPlayerApp::InitInstance(const QStringList& arguments) {
 
     // 6. The command-line medium.
     if (path) frame_->OpenMediaPath(frame_->ResolveShortcut(*path));
+
+    // 7. On the first run, the offer to become the default player.
+    if (CProfile::Get(profile::kAssociationDue) != 0) AskAboutAssociations();
     return true;
+}
+
+// The question waits over the window without holding up start-up: the event loop (hand-overs,
+// playback, closing) runs meanwhile. Yes and No settle it; Cancel or closing the box leaves it due
+// for the next start.
+void CPlayerApp::AskAboutAssociations() {
+    auto* box = new QMessageBox(
+        QMessageBox::Question, QStringLiteral("Velmora"),
+        QStringLiteral("이 컴퓨터의 기본 미디어 재생기로 Velmora를 이용하시겠습니까?"),
+        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, frame_.get());
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->button(QMessageBox::Yes)->setText(QStringLiteral("예"));
+    box->button(QMessageBox::No)->setText(QStringLiteral("아니요"));
+    box->button(QMessageBox::Cancel)->setText(QStringLiteral("취소"));
+    box->setDefaultButton(QMessageBox::Yes);
+    CMainFrame* frame = frame_.get();
+    QObject::connect(box, &QMessageBox::finished, frame, [frame](int answer) {
+        if (answer == QMessageBox::Cancel) return;
+        if (answer == QMessageBox::Yes) frame->OnAssociations();
+        CProfile::Write(profile::kAssociationDue, 0);
+    });
+    box->open();
 }
 
 // SIGTERM and SIGINT close the window the orderly way, as at logout, so settings are saved. The

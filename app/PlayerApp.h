@@ -38,6 +38,7 @@ class CPlayerApp {
     void CloseOnTerminationSignals();
 
     bool BecomeInstanceOrHandOver(const std::optional<QString>& path);
+    void AskAboutAssociations();
 
     std::unique_ptr<CInstanceLock> lock_;
     int exitCode_ = 0;

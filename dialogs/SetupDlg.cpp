@@ -241,10 +241,8 @@ void CSetupDlg::Build() {
     Line(this, DuRect(14, 206, 231, 1));
 
     Label(this, QStringLiteral("파일 연결 설정 :"), DuRect(15, 215, 51, 8));
-    // The association settings open from here once they exist; until then the button says so by
-    // being disabled.
-    Add<QPushButton>(this, QStringLiteral("연결 설정"), "1044", DuRect(76, 212, 37, 14))
-        ->setEnabled(false);
+    connect(Add<QPushButton>(this, QStringLiteral("연결 설정"), "1044", DuRect(76, 212, 37, 14)),
+            &QPushButton::clicked, this, &CSetupDlg::associationsRequested);
 
     connect(Add<QPushButton>(this, QStringLiteral("기본값"), "31002", DuRect(7, 237, 50, 14)),
             &QPushButton::clicked, this, &CSetupDlg::RestoreDefaults);

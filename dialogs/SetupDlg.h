@@ -54,6 +54,7 @@ class CSetupDlg : public QDialog {
 
   signals:
     void applyRequested(const SetupValues& values);  // "적용": the dialog stays open
+    void associationsRequested();                    // "연결 설정": the dialog stays open
 
   public slots:
     void accept() override;

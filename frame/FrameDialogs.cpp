@@ -39,6 +39,7 @@ void CMainFrame::OnSettings() {
     values.face = s.fontName;
     CSetupDlg dialog(this, values);
     connect(&dialog, &CSetupDlg::applyRequested, this, &CMainFrame::ApplySettings);
+    connect(&dialog, &CSetupDlg::associationsRequested, this, [this] { OnAssociations(); });
     if (dialog.exec() == QDialog::Accepted) ApplySettings(dialog.Values());
 }
 

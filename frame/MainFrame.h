@@ -10,6 +10,7 @@
 //   FrameLayout.cpp     the layout rule applied: sizing, placing the parts, captions on screen
 //   FrameModes.cpp      display modes, the pointer and the hover-revealed control bar
 //   FrameCaptionArea.cpp extra caption lines, crop, caption position and letter size
+//   FrameAssociations.cpp file associations and the association dialog
 
 #include <QBasicTimer>
 #include <QMainWindow>
@@ -149,6 +150,21 @@ class CMainFrame : public QMainWindow {
     // The open-address dialog; tests replace it. The typed text, or nothing on cancel.
     using UrlAsker = std::function<std::optional<QString>()>;
     void SetUrlAsker(UrlAsker asker) { askUrl_ = std::move(asker); }
+
+    // File associations (see app/Associations.h): the player's desktop entry is its file type.
+    // Failures change nothing and are logged.
+    bool IsExtensionAssociated(const QString& extension) const;
+    bool IsMmsAssociated() const;
+    void RegisterFileType();
+    void AssociateExtension(const QString& extension);
+    void RestoreExtension(const QString& extension);
+    void AssociateMms();
+    void RestoreMms();
+    // The association dialog, its boxes pre-set from the queries; OK applies every box (the file
+    // type first, "mms" last). True when it was closed with OK.
+    bool OnAssociations();
+    // Applies the eleven boxes of the association dialog, in its order.
+    void ApplyAssociations(const std::array<bool, 11>& checked);
 
     static constexpr int kPollTimerId = 9449;  // the poll timer's name
     static constexpr int kPollPeriodMs = 250;

@@ -17,8 +17,8 @@ packages=(
 )
 if [ "$mode" = test ]; then
     packages+=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth x11-utils xdotool
-               imagemagick mpv clang libclang-rt-14-dev openbox weston dbus
-               desktop-file-utils appstream dpkg-dev file librsvg2-bin)
+               imagemagick mpv clang libclang-rt-14-dev openbox weston dbus xdg-utils
+               libglib2.0-bin desktop-file-utils appstream dpkg-dev file librsvg2-bin)
 fi
 
 missing=()

@@ -37,6 +37,7 @@ class InstanceTest : public ::testing::Test {
         QDir().mkpath(run);
         QFile::setPermissions(run, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         CProfile::Root();
+        CProfile::Write(profile::kAssociationDue, 0);  // the players started do not ask
     }
     void TearDown() override {
         for (auto& p : processes_) p->kill();

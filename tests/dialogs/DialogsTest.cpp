@@ -1,9 +1,10 @@
 // The dialogs the frame's commands open: statistics and properties filled from a playing clip,
-// the open-address and about boxes, the address check and the system mixer.
+// the open-address and about boxes, the association dialog, the address check and the system mixer.
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -14,6 +15,7 @@
 #include <functional>
 
 #include "dialogs/AboutDlg.h"
+#include "dialogs/AssocDlg.h"
 #include "dialogs/OpenableAddress.h"
 #include "dialogs/PropertiesDlg.h"
 #include "dialogs/StatisticsDlg.h"
@@ -176,6 +178,58 @@ TEST(DialogsTest, AboutShowsNameVersionAndDate) {
         dlg->findChild<QPushButton*>()->click();
     });
     CAboutDlg::Show(nullptr);
+}
+
+// The boxes in item order under ids 1043..1053, at their template places; "전체 선택" checks all
+// unless all are checked; OK hands the boxes back, Cancel nothing.
+TEST(DialogsTest, AssociationDialogShowsTheItemsAndHandsBackItsBoxes) {
+    CAssocDlg::Checks preset{};
+    preset[0] = preset[10] = true;
+    CAssocDlg dlg(nullptr, preset);
+    dlg.show();
+    EXPECT_EQ(dlg.windowTitle(), "파일 연결");
+    const struct {
+        const char* text;
+        int x, y;
+    } boxes[] = {{".avi", 19, 100},
+                 {".asf", 19, 45},
+                 {".mpg", 70, 45},
+                 {".mpeg", 70, 59},
+                 {".dat", 70, 73},
+                 {".divx", 70, 87},
+                 {".asx", 19, 59},
+                 {".wmv", 19, 73},
+                 {".wvx", 19, 87},
+                 {".wmp", 70, 100},
+                 {"mms(인터넷 스트리밍)", 19, 113}};
+    for (int i = 0; i < 11; ++i) {
+        const auto* box = dlg.findChild<QCheckBox*>(QString::number(1043 + i));
+        ASSERT_TRUE(box) << i;
+        EXPECT_EQ(box->text(), QString::fromUtf8(boxes[i].text));
+        EXPECT_EQ(box->pos(), QPoint(boxes[i].x * 6 / 4, boxes[i].y * 13 / 8)) << boxes[i].text;
+        EXPECT_GE(box->width(), box->sizeHint().width()) << boxes[i].text;
+    }
+    const QStringList labels = LabelTexts(&dlg);
+    EXPECT_TRUE(labels.contains("기본 플레이어로 연결합니다.")) << labels.join('|').toStdString();
+    EXPECT_EQ(dlg.Checked(), preset);
+    auto* all = dlg.findChild<QPushButton*>("1054");
+    CAssocDlg::Checks allOn;
+    allOn.fill(true);
+    all->click();
+    EXPECT_EQ(dlg.Checked(), allOn);
+    all->click();
+    EXPECT_EQ(dlg.Checked(), CAssocDlg::Checks{});
+
+    for (const char* button : {"1", "2"}) {
+        WhenModal([button](QDialog* d) {
+            d->findChild<QCheckBox*>("1047")->click();  // .dat
+            d->findChild<QPushButton*>(button)->click();
+        });
+        const std::optional<CAssocDlg::Checks> chosen = CAssocDlg::Ask(nullptr, preset);
+        CAssocDlg::Checks expected = preset;
+        expected[4] = true;
+        EXPECT_EQ(chosen, button == std::string("1") ? std::optional(expected) : std::nullopt);
+    }
 }
 
 TEST(DialogsTest, SystemMixerStartsTheFirstInstalledProgramOrSaysSo) {

@@ -11,6 +11,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -146,8 +147,10 @@ TEST_F(SetupDlgTest, TemplateLayoutAtItsDesignedSize) {
             EXPECT_GE(c->width(), c->sizeHint().width()) << r.id;
         }
     }
-    EXPECT_FALSE(Child(dlg, "1044")->isEnabled());  // its dialog is not there yet
     EXPECT_TRUE(Child<QPushButton>(dlg, "1")->isDefault());
+    QSignalSpy associations(&dlg, &CSetupDlg::associationsRequested);
+    Child<QPushButton>(dlg, "1044")->click();
+    EXPECT_EQ(associations.count(), 1);
     QStringList labels;
     for (const QLabel* l : dlg.findChildren<QLabel*>()) {
         labels << l->text();

@@ -34,6 +34,9 @@ TEST(BadFiles, PlayerSurvivesAndPlaysOn) {
         ASSERT_TRUE(failure.isEmpty()) << qPrintable(failure);
         QProcessEnvironment env = server.Env();
         env.insert("XDG_CONFIG_HOME", folder + "/config");
+        ASSERT_FALSE(  // the first-run question is answered already
+            testenv::WriteFile(folder + "/config/Velmora/Velmora.ini", "[설정]\nREG=0\n")
+                .isEmpty());
         env.insert("QT_QPA_PLATFORMTHEME", "");  // Qt's own file dialog, driven by keys
         const auto xdotool = [&](const QStringList& args) {
             return server.Output("xdotool", args);

@@ -87,6 +87,11 @@ struct Server : testenv::DisplayServer {
     QProcess* Player(const QStringList& args) {
         QProcessEnvironment env = Env();
         env.insert("XDG_CONFIG_HOME", home + "/config");
+        // The first-run question is answered already.
+        QDir().mkpath(home + "/config/Velmora");
+        QFile ini(home + "/config/Velmora/Velmora.ini");
+        if (ini.open(QIODevice::ReadWrite) && !ini.readAll().contains("REG="))
+            ini.write("\n[설정]\nREG=0\n");
         return Run(VELMORA_BINARY, args, env);
     }
     QString home;
