@@ -11,6 +11,9 @@
 #include <QTest>
 
 #include "app/Commands.h"
+#include "controls/ControlBarRules.h"
+#include "controls/ControlDlg.h"
+#include "controls/MyFlatButton.h"
 #include "playback/MediaPlayer2.h"
 #include "tests/support/FrameTest.h"
 
@@ -212,6 +215,19 @@ TEST_F(FrameMenuTest, TheMenuBarCountsInTheWindowHeight) {
     EXPECT_TRUE(WaitUntil([&] { return frame_->height() == menu + 480 + 58; }))
         << frame_->height() << " with a menu bar of " << menu;
     EXPECT_EQ(frame_->Content()->height(), 480 + 58);
+}
+
+// A command the control bar posted just before the window closed arrives after the close: it must
+// find nothing left to change rather than parts already gone.
+TEST_F(FrameMenuTest, CommandsArrivingAfterTheCloseDoNothing) {
+    Start();
+    for (const int id : {controlbar::kIdCropIn, controlbar::kIdMarginDown})
+        QTest::mouseClick(frame_->ControlBar()->Button(id), Qt::LeftButton);
+    frame_->close();
+    testenv::Spin(200);
+    for (const int id : {cmd::kControls, cmd::kLettersLarger, cmd::kCaptionUp, cmd::kZoom200})
+        frame_->OnCommand(id);
+    EXPECT_EQ(frame_->CropPercent(), 0);
 }
 
 }  // namespace
