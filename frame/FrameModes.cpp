@@ -54,6 +54,8 @@ void CMainFrame::SetFullScreen(bool on) {
         return;
     }
     if (!fm::LeaveFullScreen(modes_, soundOnly_)) return;
+    // Only full screen hides an idle pointer; a window manager need not move or size the window.
+    if (!pointerShown_) ShowPointer(true);
     layoutSuspended_ = true;
     if (modes_.controls)
         controlBar_->show();

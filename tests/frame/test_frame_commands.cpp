@@ -230,6 +230,18 @@ TEST_F(FrameMenuTest, CommandsArrivingAfterTheCloseDoNothing) {
     EXPECT_EQ(frame_->CropPercent(), 0);
 }
 
+// Leaving full screen shows a pointer the idle time hid, also where the window manager (here none)
+// neither moves nor sizes the window for it.
+TEST_F(FrameMenuTest, LeavingFullScreenShowsTheIdlePointer) {
+    Start();
+    frame_->OpenMediaPath(testenv::VideoClip());
+    ASSERT_TRUE(WaitUntil([&] { return frame_->PlayState() == 2; }, 15000));
+    frame_->OnCommand(cmd::kFullScreen);
+    ASSERT_TRUE(WaitUntil([&] { return !frame_->IsPointerShown(); }, 15000));
+    frame_->OnCommand(cmd::kFullScreen);
+    testenv::Spin(500);
+    EXPECT_TRUE(frame_->IsPointerShown());
+}
 }  // namespace
 
 namespace {
