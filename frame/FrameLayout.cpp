@@ -53,6 +53,13 @@ CaptionStyle CMainFrame::CaptionStyleFromSettings() const {
 
 // Resizes the window to an outer width; the layout rule gives the height.
 void CMainFrame::ResizeOuter(int width) {
+    // While the window manager is still putting the window back from full screen, a size asked for
+    // now would also send the full screen's position and move the window there: ask once it is
+    // back.
+    if (restoring_) {
+        WhenWindowed([this, width] { ResizeOuter(width); });
+        return;
+    }
     const fl::LayoutInputs in = LayoutInputs();
     UpdateMinimumSize();
     resize(width, fl::HeightForWidth(in, width));
@@ -73,7 +80,8 @@ void CMainFrame::RelayoutAtWidth() {
 }
 
 void CMainFrame::RefreshLayout() {
-    if (!modes_.fullScreen) ResizeOuter(width());
+    // The window manager's resize that ends full screen lays the window out in any case.
+    if (!modes_.fullScreen && !restoring_) ResizeOuter(width());
     // The same size gives no resize event: lay out and place the parts here as well.
     layout_ = fl::ComputeLayout(LayoutInputs(), {width(), height()});
     PlaceChildren(content_->width(), content_->height());

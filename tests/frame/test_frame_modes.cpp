@@ -293,6 +293,7 @@ TEST_F(FrameModesTest, SoundOnlyMediumKeepsThePlainWindowUntilAPictureOpens) {
         testenv::MakeClip("tone-10s.mka",
                           {"-f", "lavfi", "-i", "sine=frequency=440:duration=10", "-c:a", "flac"}),
         tone));
+    Place(100, 120, 500);
     frame_->OnCommand(cmd::kFramed);
     ASSERT_TRUE(Until([&] { return !Decorated(); }));
     frame_->OnCommand(cmd::kFullScreen);
@@ -304,6 +305,7 @@ TEST_F(FrameModesTest, SoundOnlyMediumKeepsThePlainWindowUntilAPictureOpens) {
     EXPECT_TRUE(m.framed && m.controls && !m.fullScreen);
     EXPECT_TRUE(frame_->menuBar()->isVisible());
     const QRect plain = frame_->geometry();
+    EXPECT_EQ(plain.topLeft(), QPoint(100, 120));  // back where it was before full screen
     for (const int c : {cmd::kFullScreen, cmd::kFullScreenKey, cmd::kFramed, cmd::kControls})
         frame_->OnCommand(c);
     testenv::Spin(1000);
