@@ -51,6 +51,7 @@ void CMainFrame::SetFullScreen(bool on) {
         // The window manager's resize lays the content out, fitted and centred in the screen.
         // The control bar stays on screen until the next poll tick finds the pointer away.
         showFullScreen();
+        LayoutForMode();
         return;
     }
     if (!fm::LeaveFullScreen(modes_, soundOnly_)) return;
@@ -70,7 +71,23 @@ void CMainFrame::SetFullScreen(bool on) {
     // gives the height of the rule. Asking for a size now would also send the full screen's
     // position, which the window still believes it has, and move the window there.
     restoring_ = coveredScreen;
-    if (!coveredScreen) RelayoutAtWidth();  // the platform never made it full screen
+    if (!coveredScreen) {  // the platform never made it full screen
+        RelayoutAtWidth();
+        LayoutForMode();
+    }
+}
+
+// A window manager that refuses full screen, or none at all, sends no resize to lay the window out
+// by: the parts are placed for the mode in the size the window has, once the menu bar has given up
+// or taken back its room.
+void CMainFrame::LayoutForMode() {
+    const bool fullScreen = modes_.fullScreen;
+    QMetaObject::invokeMethod(
+        this,
+        [this, fullScreen] {
+            if (!shutDown_ && modes_.fullScreen == fullScreen) RefreshLayout();
+        },
+        Qt::QueuedConnection);
 }
 
 void CMainFrame::WhenWindowed(std::function<void()> step) {

@@ -202,6 +202,7 @@ class CMainFrame : public QMainWindow {
     // putting the window back from full screen, once it has.
     void WhenWindowed(std::function<void()> step);
     void FinishRestore();
+    void LayoutForMode();
     void OnMaximizeRequest();
     void StandardView();
     void MinimalView();

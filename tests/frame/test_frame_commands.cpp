@@ -15,6 +15,7 @@
 #include "controls/ControlDlg.h"
 #include "controls/MyFlatButton.h"
 #include "playback/MediaPlayer2.h"
+#include "playback/MediaWindow.h"
 #include "tests/support/FrameTest.h"
 
 namespace {
@@ -241,6 +242,27 @@ TEST_F(FrameMenuTest, LeavingFullScreenShowsTheIdlePointer) {
     frame_->OnCommand(cmd::kFullScreen);
     testenv::Spin(500);
     EXPECT_TRUE(frame_->IsPointerShown());
+}
+
+// Without a window manager full screen never comes: the window keeps its size, and the picture and
+// the bar are laid out in it for the mode asked, both ways.
+TEST_F(FrameMenuTest, FullScreenWithoutAWindowManagerLaysOutTheWindow) {
+    Start();
+    frame_->OpenMediaPath(testenv::VideoClip());
+    ASSERT_TRUE(WaitUntil([&] { return frame_->OpenState() == 6; }, 15000));
+    const QWidget* media = frame_->Player()->MediaWindow();
+    const QWidget* content = frame_->Content();
+    for (const bool full : {true, false}) {
+        frame_->OnCommand(cmd::kFullScreen);
+        EXPECT_TRUE(WaitUntil([&] {
+            const QRect m = media->geometry();
+            return full ? std::abs(m.top() + m.bottom() + 1 - content->height()) <= 1
+                        : m.top() == 0 &&
+                              frame_->ControlBar()->geometry().bottom() == content->height() - 1;
+        })) << full
+            << " picture " << media->geometry().y() << "+" << media->height() << " in "
+            << content->height();
+    }
 }
 }  // namespace
 
