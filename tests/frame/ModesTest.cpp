@@ -6,7 +6,6 @@
 
 #include <tuple>
 
-
 using namespace frame_modes;
 
 namespace {
@@ -50,6 +49,16 @@ TEST(FrameModes, ASoundOnlyMediumLocksTheModes) {
     EXPECT_FALSE(ToggleControls(m, true));
     EXPECT_EQ(Flags(m), Flags(before));
     EXPECT_EQ(m.barHover, before.barHover);
+    // The frame and bar such a medium forced on are not the viewer's choice: the next start gets
+    // them as they were before it, as the next medium with a picture does.
+    m.autoRestore = 3;
+    EXPECT_EQ(ToSave(m).framed, 0);
+    EXPECT_EQ(ToSave(m).controls, 0);
+    // Changed by hand once that medium has gone, they are the viewer's again.
+    EXPECT_TRUE(ToggleControls(m, false));
+    EXPECT_TRUE(SetFramed(m, true, false));
+    EXPECT_EQ(m.autoRestore, 0);
+    EXPECT_EQ(ToSave(m).framed, 1);
 }
 
 TEST(FrameModes, EnableAndCheckRules) {
