@@ -63,6 +63,8 @@ void CMainFrame::SetFullScreen(bool on) {
     else if (controlBar_->isVisible())
         modes_.barHover = true;  // revealed in full screen: the next check may hide it again
     const bool coveredScreen = screen() && geometry() == screen()->geometry();
+    // A window that covered the screen before as well is not moved or sized back.
+    const bool goesBack = coveredScreen && normalGeometry() != geometry();
     showNormal();
     ApplyFramed();
     layoutSuspended_ = false;
@@ -70,8 +72,8 @@ void CMainFrame::SetFullScreen(bool on) {
     // The window manager puts the window back where it was, at the width it had; its resize then
     // gives the height of the rule. Asking for a size now would also send the full screen's
     // position, which the window still believes it has, and move the window there.
-    restoring_ = coveredScreen;
-    if (!coveredScreen) {  // the platform never made it full screen
+    restoring_ = goesBack;
+    if (!goesBack) {  // the platform never made it full screen, or it changes nothing
         RelayoutAtWidth();
         LayoutForMode();
     }

@@ -273,6 +273,23 @@ TEST_F(FrameModesTest, ZoomAndResetPositionLeaveFullScreenAndSizeTheWindow) {
     }));
 }
 
+// A window that already covers the screen gets no move or resize from the window manager when it
+// leaves full screen: the commands that size the window still do.
+TEST_F(FrameModesTest, AWindowAsLargeAsTheScreenLeavesFullScreenForGood) {
+    Start();
+    Play(Grey("640x512"));
+    frame_->OnCommand(cmd::kMinimalView);
+    frame_->OnCommand(cmd::kZoom200);
+    frame_->OnCommand(cmd::kResetPosition);
+    ASSERT_TRUE(Until([&] { return frame_->geometry() == frame_->screen()->geometry(); }));
+    frame_->OnCommand(cmd::kFullScreen);
+    ASSERT_TRUE(Until([&] { return FullScreenOnScreen(); }));
+    frame_->OnCommand(cmd::kFullScreen);
+    ASSERT_TRUE(Until([&] { return !frame_->isFullScreen(); }));
+    frame_->OnCommand(cmd::kZoom100);
+    EXPECT_TRUE(Until([&] { return frame_->Content()->width() == 640; }));
+}
+
 TEST_F(FrameModesTest, BossKeyPausesAndMinimises) {
     Start();
     Play(Grey());
