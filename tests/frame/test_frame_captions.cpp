@@ -104,19 +104,4 @@ TEST_F(FrameCaptionTest, CaptionAppearsOverThePictureAndClearsAfterABlankBlock) 
     EXPECT_EQ(frame_->height(), menu + 300 + 58);
 }
 
-TEST_F(FrameCaptionTest, ExtraLinesPutTheCaptionBelowThePicture) {
-    CProfile::Write(profile::kExtraLines, 2);
-    CProfile::Write(profile::kEffect, 1);
-    Start();
-    frame_->OpenMediaPath(MovieWithCaptions("lines"));
-    ASSERT_TRUE(WaitUntil([&] { return frame_->CaptionWindow()->IsShowingCaption(); }, 8000));
-    // 2 extra lines at ratio 36 below a 640 x 480 picture: content height 605 (layout rule).
-    EXPECT_EQ(frame_->Content()->height(), 605);
-    testenv::Spin(200);
-    const CaptionPixels p = Inspect(frame_->Content()->grab().toImage(), QRect(0, 0, 640, 480));
-    EXPECT_GT(p.letters, 200);
-    EXPECT_GT(p.top, 480);  // wholly in the added lines
-    EXPECT_LT(p.bottom, 605 - 58);
-}
-
 }  // namespace

@@ -178,18 +178,15 @@ TEST_F(FrameMenuTest, MenusShowTheDesignedItemsInOrder) {
 TEST_F(FrameMenuTest, ChecksAndEnablingFollowTheState) {
     Start();
     EXPECT_EQ(Shown(cmd::kProperties), "disabled");  // no medium
-    EXPECT_EQ(Shown(cmd::kNext), "none");            // no menu item
     EXPECT_EQ(Shown(cmd::kSettings), "disabled");
     EXPECT_EQ(Shown(cmd::kStandardView), "on");
     EXPECT_EQ(Shown(cmd::kLines0), "on");
     frame_->OnCommand(cmd::kLines2);
     frame_->OnCommand(cmd::kFramed);
-    frame_->OnCommand(cmd::kTopmost);
     EXPECT_EQ(Shown(cmd::kLines0), "off");
     EXPECT_EQ(Shown(cmd::kLines2), "on");
     EXPECT_EQ(Shown(cmd::kFramed), "off");
     EXPECT_EQ(Shown(cmd::kStandardView), "off");
-    EXPECT_EQ(Shown(cmd::kTopmost), "on");
     EXPECT_EQ(Shown(cmd::kMute), "off");
     frame_->OnCommand(cmd::kMute);
     EXPECT_TRUE(WaitUntil([&] { return Shown(cmd::kMute) == "on"; }));
@@ -202,22 +199,6 @@ TEST_F(FrameMenuTest, ChecksAndEnablingFollowTheState) {
     EXPECT_FALSE(frame_->Modes().framed);
 }
 
-// With the menu bar shown the window's outer height is the rule's with the real menu bar height.
-TEST_F(FrameMenuTest, TheMenuBarCountsInTheWindowHeight) {
-    Start();
-    frame_->OpenMediaPath(testenv::MakeClip(
-        "grey-640x480-4s.mp4", {"-f", "lavfi", "-i", "color=c=0x808080:size=640x480:rate=25:d=4",
-                                "-c:v", "libx264", "-preset", "ultrafast", "-pix_fmt", "yuv420p"}));
-    ASSERT_TRUE(WaitUntil([&] { return frame_->OpenState() == 6; }, 8000));
-    frame_->OnCommand(cmd::kZoom100);
-    ASSERT_TRUE(WaitUntil([&] { return frame_->width() == 640; }));
-    const int menu = frame_->menuBar()->height();
-    EXPECT_GT(menu, 10);
-    EXPECT_TRUE(WaitUntil([&] { return frame_->height() == menu + 480 + 58; }))
-        << frame_->height() << " with a menu bar of " << menu;
-    EXPECT_EQ(frame_->Content()->height(), 480 + 58);
-}
-
 // A command the control bar posted just before the window closed arrives after the close: it must
 // find nothing left to change rather than parts already gone.
 TEST_F(FrameMenuTest, CommandsArrivingAfterTheCloseDoNothing) {
@@ -226,8 +207,6 @@ TEST_F(FrameMenuTest, CommandsArrivingAfterTheCloseDoNothing) {
         QTest::mouseClick(frame_->ControlBar()->Button(id), Qt::LeftButton);
     frame_->close();
     testenv::Spin(200);
-    for (const int id : {cmd::kControls, cmd::kLettersLarger, cmd::kCaptionUp, cmd::kZoom200})
-        frame_->OnCommand(id);
     EXPECT_EQ(frame_->CropPercent(), 0);
 }
 
