@@ -192,43 +192,32 @@ TEST_F(FrameModesTest, FullScreenAtExitIsSavedWithTheBarFromBefore) {
     }
 }
 
-TEST_F(FrameModesTest, FramelessAndTopmostKeepTheClientPlace) {
+// Minimal and standard view set frame and bar and keep the client's place, as always on top does;
+// full screen from minimal view gives minimal view back.
+TEST_F(FrameModesTest, ViewsAndTopmostKeepTheClientPlace) {
     Start();
     Place(100, 120, 500);
-    const QSize content = frame_->Content()->size();
-    for (const bool on : {true, false}) {
-        QTest::keyClick(frame_.get(), Qt::Key_Return, Qt::ShiftModifier);
-        ASSERT_TRUE(Until(
-            [&] { return Decorated() != on && frame_->geometry().topLeft() == QPoint(100, 120); }));
-        EXPECT_EQ(frame_->Modes().framed, !on);
-        EXPECT_EQ(frame_->menuBar()->isVisible(), !on);
-        EXPECT_EQ(frame_->Content()->size(), content);
-        QTest::keyClick(frame_.get(), Qt::Key_T, Qt::ControlModifier);
-        EXPECT_TRUE(Until([&] { return WmState().contains("_NET_WM_STATE_ABOVE") == on; }));
-        EXPECT_EQ(frame_->IsCommandChecked(cmd::kTopmost), on);
-        EXPECT_EQ(frame_->geometry().topLeft(), QPoint(100, 120));
-    }
-}
-
-TEST_F(FrameModesTest, ViewsSetFrameAndBar) {
-    Start();
     const int content = frame_->Content()->height();
-    frame_->OnCommand(cmd::kMinimalView);
-    ASSERT_TRUE(Until([&] { return !Decorated() && frame_->Content()->height() == content - 58; }));
-    EXPECT_FALSE(frame_->Modes().controls);
-    EXPECT_EQ(frame_->IsCommandChecked(cmd::kMinimalView), true);
-    EXPECT_EQ(frame_->IsCommandChecked(cmd::kStandardView), false);
-
-    frame_->OnCommand(cmd::kFullScreen);  // and back, frameless again
-    ASSERT_TRUE(Until([&] { return FullScreenOnScreen(); }));
-    frame_->OnCommand(cmd::kFullScreen);
-    ASSERT_TRUE(Until([&] { return !frame_->isFullScreen() && !Decorated(); }));
-
-    frame_->OnCommand(cmd::kStandardView);
-    ASSERT_TRUE(Until([&] { return Decorated() && frame_->Content()->height() == content; }));
-    EXPECT_TRUE(frame_->menuBar()->isVisible());
-    EXPECT_TRUE(frame_->Modes().controls);
-    EXPECT_EQ(frame_->IsCommandChecked(cmd::kStandardView), true);
+    for (const bool minimal : {true, false}) {
+        frame_->OnCommand(minimal ? cmd::kMinimalView : cmd::kStandardView);
+        const auto shaped = [&] {
+            return Decorated() != minimal && frame_->geometry().topLeft() == QPoint(100, 120) &&
+                   frame_->Content()->height() == content - (minimal ? 58 : 0);
+        };
+        ASSERT_TRUE(Until(shaped));
+        EXPECT_EQ(frame_->Modes().framed || frame_->Modes().controls, !minimal);
+        EXPECT_EQ(frame_->menuBar()->isVisible(), !minimal);
+        EXPECT_EQ(frame_->IsCommandChecked(cmd::kMinimalView), minimal);
+        EXPECT_EQ(frame_->IsCommandChecked(cmd::kStandardView), !minimal);
+        QTest::keyClick(frame_.get(), Qt::Key_T, Qt::ControlModifier);
+        EXPECT_TRUE(Until([&] { return WmState().contains("_NET_WM_STATE_ABOVE") == minimal; }));
+        EXPECT_EQ(frame_->IsCommandChecked(cmd::kTopmost), minimal);
+        if (!minimal) break;
+        frame_->OnCommand(cmd::kFullScreen);
+        ASSERT_TRUE(Until([&] { return FullScreenOnScreen(); }));
+        frame_->OnCommand(cmd::kFullScreen);
+        EXPECT_TRUE(Until(shaped));
+    }
 }
 
 TEST_F(FrameModesTest, ZoomAndResetPositionLeaveFullScreenAndSizeTheWindow) {
