@@ -64,7 +64,6 @@ TEST(FrameModes, CheckRules) {
     s.extraLines = 4;
     EXPECT_EQ(IsChecked(s, CheckRule::Lines4), true);
     EXPECT_EQ(IsChecked(s, CheckRule::Zoom200), true);
-    EXPECT_EQ(IsChecked(s, CheckRule::ZoomFree), false);
     ASSERT_TRUE(EnterFullScreen(m, false));
     // In full screen: no zoom marks; the views keep the mark they had.
     EXPECT_EQ(IsChecked(s, CheckRule::Zoom200), false);

@@ -179,14 +179,11 @@ TEST_F(FrameMenuTest, ChecksAndEnablingFollowTheState) {
     Start();
     EXPECT_EQ(Shown(cmd::kProperties), "disabled");  // no medium
     EXPECT_EQ(Shown(cmd::kSettings), "disabled");
-    EXPECT_EQ(Shown(cmd::kStandardView), "on");
-    EXPECT_EQ(Shown(cmd::kLines0), "on");
     frame_->OnCommand(cmd::kLines2);
     frame_->OnCommand(cmd::kFramed);
     EXPECT_EQ(Shown(cmd::kLines0), "off");
     EXPECT_EQ(Shown(cmd::kLines2), "on");
     EXPECT_EQ(Shown(cmd::kFramed), "off");
-    EXPECT_EQ(Shown(cmd::kStandardView), "off");
     EXPECT_EQ(Shown(cmd::kMute), "off");
     frame_->OnCommand(cmd::kMute);
     EXPECT_TRUE(WaitUntil([&] { return Shown(cmd::kMute) == "on"; }));
