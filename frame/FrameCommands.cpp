@@ -51,6 +51,8 @@ std::optional<bool> CMainFrame::IsCommandChecked(int id) const {
 }
 
 void CMainFrame::OnCommand(int id) {
+    // A command posted before the window closed finds the parts gone: it does nothing.
+    if (shutDown_) return;
     const CommandRow* row = FindCommand(id);
     if (!row || !row->handler || !IsCommandEnabled(id)) return;
     row->handler(*this);

@@ -53,9 +53,22 @@ CaptionStyle CMainFrame::CaptionStyleFromSettings() const {
 
 // Resizes the window to an outer width; the layout rule gives the height.
 void CMainFrame::ResizeOuter(int width) {
+    // While the window manager is still putting the window back from full screen, a size asked for
+    // now would also send the full screen's position and move the window there: ask once it is
+    // back.
+    if (restoring_) {
+        WhenWindowed([this, width] { ResizeOuter(width); });
+        return;
+    }
     const fl::LayoutInputs in = LayoutInputs();
     UpdateMinimumSize();
-    resize(width, fl::HeightForWidth(in, width));
+    AskSize(QSize(width, fl::HeightForWidth(in, width)));
+}
+
+void CMainFrame::AskSize(const QSize& size) {
+    if (askedSizes_.size() >= 8) askedSizes_.removeFirst();
+    askedSizes_.append(size);
+    resize(size);
 }
 
 void CMainFrame::UpdateMinimumSize() {
@@ -73,7 +86,8 @@ void CMainFrame::RelayoutAtWidth() {
 }
 
 void CMainFrame::RefreshLayout() {
-    if (!modes_.fullScreen) ResizeOuter(width());
+    // The window manager's resize that ends full screen lays the window out in any case.
+    if (!modes_.fullScreen && !restoring_) ResizeOuter(width());
     // The same size gives no resize event: lay out and place the parts here as well.
     layout_ = fl::ComputeLayout(LayoutInputs(), {width(), height()});
     PlaceChildren(content_->width(), content_->height());
@@ -84,6 +98,18 @@ void CMainFrame::RefreshLayout() {
 // height. The resize that puts this right comes back here and then places the parts.
 void CMainFrame::OnSize(const QSize& oldSize) {
     if (!ready_ || layoutSuspended_ || isMinimized() || placing_) return;
+    // The window manager answers every size asked for, in turn: after quick commands the answer to
+    // an earlier one can come after the latest was applied. It is not a size to lay out by: the
+    // latest is asked for again, once for each answer still due.
+    if (!askedSizes_.isEmpty() && size() != askedSizes_.last()) {
+        const qsizetype earlier = askedSizes_.indexOf(size());
+        if (earlier >= 0) {
+            askedSizes_.remove(0, earlier + 1);
+            resize(askedSizes_.last());
+            return;
+        }
+        askedSizes_.clear();  // the user's size or the window manager's own
+    }
     fl::LayoutInputs in = LayoutInputs();
     // A window manager that does not grant the size the rule asked for (a tiled or maximised
     // window, a screen too small) has the last word: the content is then fitted into the size
@@ -101,7 +127,7 @@ void CMainFrame::OnSize(const QSize& oldSize) {
         const int w = widthLeads ? width() : fl::WidthForHeight(in, {width(), height()});
         const QSize wanted(w, fl::HeightForWidth(in, w));
         requestedSize_ = wanted;
-        resize(wanted);
+        AskSize(wanted);
         if (size() == wanted) return;  // the resize event for it placed, or will place, the parts
         requestedSize_ = QSize();
     }

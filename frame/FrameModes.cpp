@@ -51,15 +51,20 @@ void CMainFrame::SetFullScreen(bool on) {
         // The window manager's resize lays the content out, fitted and centred in the screen.
         // The control bar stays on screen until the next poll tick finds the pointer away.
         showFullScreen();
+        LayoutForMode();
         return;
     }
     if (!fm::LeaveFullScreen(modes_, soundOnly_)) return;
+    // Only full screen hides an idle pointer; a window manager need not move or size the window.
+    if (!pointerShown_) ShowPointer(true);
     layoutSuspended_ = true;
     if (modes_.controls)
         controlBar_->show();
     else if (controlBar_->isVisible())
         modes_.barHover = true;  // revealed in full screen: the next check may hide it again
     const bool coveredScreen = screen() && geometry() == screen()->geometry();
+    // A window that covered the screen before as well is not moved or sized back.
+    const bool goesBack = coveredScreen && normalGeometry() != geometry();
     showNormal();
     ApplyFramed();
     layoutSuspended_ = false;
@@ -67,8 +72,24 @@ void CMainFrame::SetFullScreen(bool on) {
     // The window manager puts the window back where it was, at the width it had; its resize then
     // gives the height of the rule. Asking for a size now would also send the full screen's
     // position, which the window still believes it has, and move the window there.
-    restoring_ = coveredScreen;
-    if (!coveredScreen) RelayoutAtWidth();  // the platform never made it full screen
+    restoring_ = goesBack;
+    if (!goesBack) {  // the platform never made it full screen, or it changes nothing
+        RelayoutAtWidth();
+        LayoutForMode();
+    }
+}
+
+// A window manager that refuses full screen, or none at all, sends no resize to lay the window out
+// by: the parts are placed for the mode in the size the window has, once the menu bar has given up
+// or taken back its room.
+void CMainFrame::LayoutForMode() {
+    const bool fullScreen = modes_.fullScreen;
+    QMetaObject::invokeMethod(
+        this,
+        [this, fullScreen] {
+            if (!shutDown_ && modes_.fullScreen == fullScreen) RefreshLayout();
+        },
+        Qt::QueuedConnection);
 }
 
 void CMainFrame::WhenWindowed(std::function<void()> step) {

@@ -38,7 +38,7 @@ void CMainFrame::OnOpenStateChange(long /*oldState*/, long newState) {
             if (modes_.fullScreen) SetFullScreen(false);
             if (!modes_.controls) {
                 ToggleControls();
-                modes_.autoRestore = 1;
+                modes_.autoRestore |= 1;
             }
             if (!modes_.framed) {
                 SetFramed(true);

@@ -13,8 +13,10 @@
 //   FrameAssociations.cpp file associations and the association dialog
 
 #include <QBasicTimer>
+#include <QList>
 #include <QMainWindow>
 #include <QRect>
+#include <QSize>
 #include <QString>
 #include <array>
 #include <functional>
@@ -205,6 +207,8 @@ class CMainFrame : public QMainWindow {
     frame_layout::LayoutInputs LayoutInputs() const;
     frame_layout::NonClient NonClientSize() const;
     void ResizeOuter(int width);
+    // Resizes the window, remembering the size until the window manager's answer for it has come.
+    void AskSize(const QSize& size);
     void PlaceChildren(int cx, int cy);
     void PlaceCornerWindows();
     void PlaceMediaWindow();
@@ -220,6 +224,7 @@ class CMainFrame : public QMainWindow {
     // putting the window back from full screen, once it has.
     void WhenWindowed(std::function<void()> step);
     void FinishRestore();
+    void LayoutForMode();
     void OnMaximizeRequest();
     void StandardView();
     void MinimalView();
@@ -342,6 +347,7 @@ class CMainFrame : public QMainWindow {
     bool soundOnly_ = false;
     bool layoutSuspended_ = false;
     bool placing_ = false;
-    QSize requestedSize_;  // the size the layout rule last asked the window manager for
+    QSize requestedSize_;      // the size the layout rule last asked the window manager for
+    QList<QSize> askedSizes_;  // sizes asked for whose answers may still come, the latest last
     int layoutPasses_ = 0;
 };

@@ -32,6 +32,7 @@ bool SetFramed(ModeState& m, bool on, bool soundOnly) {
     if (soundOnly) return false;
     m.menu = on;
     m.framed = on;
+    m.autoRestore &= ~2;  // the frame is chosen again: nothing forced to give back
     return true;
 }
 
@@ -40,13 +41,16 @@ bool ToggleControls(ModeState& m, bool soundOnly) {
     m.barHover = true;
     if (m.fullScreen) return false;
     m.controls = !m.controls;
+    m.autoRestore &= ~1;
     return true;
 }
 
 Saved ToSave(const ModeState& m) {
-    // In full screen the control bar is out of the layout; what counts is its state before.
-    return {m.fullScreen ? 1 : 0, (m.fullScreen ? m.savedControls : m.controls) ? 1 : 0,
-            m.framed ? 1 : 0, m.topmost ? 1 : 0};
+    // In full screen the control bar is out of the layout; what counts is its state before. What a
+    // medium without picture forced on counts as it was before, as for the next medium.
+    const bool controls = (m.fullScreen ? m.savedControls : m.controls) && !(m.autoRestore & 1);
+    const bool framed = m.framed && !(m.autoRestore & 2);
+    return {m.fullScreen ? 1 : 0, controls ? 1 : 0, framed ? 1 : 0, m.topmost ? 1 : 0};
 }
 
 bool IsEnabled(const CommandState& s, EnableRule rule) {

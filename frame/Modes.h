@@ -21,7 +21,8 @@ struct ModeState {
     // The control bar is on screen only because the pointer is over its place; while set, every
     // poll tick checks the pointer again.
     bool barHover = false;
-    // What opening a medium without picture forced on: 1 the control bar, 2 the frame.
+    // What opening a medium without picture forced on: 1 the control bar, 2 the frame. Saved and
+    // given back as it was before; a bit goes when its mode is changed by hand.
     int autoRestore = 0;
 };
 

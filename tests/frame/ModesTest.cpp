@@ -27,14 +27,11 @@ TEST(FrameModes, FullScreenRoundTripRestoresEveryWindowedShape) {
             const auto before = Flags(m);
             ASSERT_TRUE(EnterFullScreen(m, false));
             EXPECT_EQ(Flags(m), std::tuple(true, framed, false, false));
-            EXPECT_TRUE(m.barHover);  // the next tick hides the bar unless the pointer is on it
-            EXPECT_EQ(ToSave(m).controls, controls ? 1 : 0);  // the bar from before full screen
-            EXPECT_FALSE(EnterFullScreen(m, false));          // again: nothing more
+            EXPECT_FALSE(EnterFullScreen(m, false));  // again: nothing more
             EXPECT_FALSE(ToggleControls(m, false));
             EXPECT_EQ(m.controls, false);
             ASSERT_TRUE(LeaveFullScreen(m, false));
             EXPECT_EQ(Flags(m), before);
-            EXPECT_FALSE(m.barHover);
             EXPECT_FALSE(LeaveFullScreen(m, false));
         }
     }
@@ -48,43 +45,54 @@ TEST(FrameModes, ASoundOnlyMediumLocksTheModes) {
     EXPECT_FALSE(ToggleControls(m, true));
     EXPECT_EQ(Flags(m), Flags(before));
     EXPECT_EQ(m.barHover, before.barHover);
+    // What such a medium forced on is saved as it was before; changed by hand, it is not.
+    m.autoRestore = 3;
+    EXPECT_EQ(ToSave(m).framed, 0);
+    EXPECT_EQ(ToSave(m).controls, 0);
+    EXPECT_TRUE(ToggleControls(m, false));
+    EXPECT_TRUE(SetFramed(m, true, false));
+    EXPECT_EQ(m.autoRestore, 0);
+    EXPECT_EQ(ToSave(m).framed, 1);
 }
 
-TEST(FrameModes, EnableAndCheckRules) {
+TEST(FrameModes, CheckRules) {
     ModeState m;
     CommandState s{&m, Zoom::Percent200, 7, 6, 0, true};
     // A stored 7 extra lines checks none of the six line items.
     for (int r = int(CheckRule::Lines0); r <= int(CheckRule::Lines5); ++r)
         EXPECT_EQ(IsChecked(s, CheckRule(r)), false) << r;
     s.extraLines = 4;
-    for (const CheckRule r :
-         {CheckRule::Lines4, CheckRule::Zoom200, CheckRule::StandardView, CheckRule::Mute})
-        EXPECT_EQ(IsChecked(s, r), true) << int(r);
-    EXPECT_EQ(IsChecked(s, CheckRule::ZoomFree), false);
-    EXPECT_EQ(IsChecked(s, CheckRule::None), std::nullopt);
-    EXPECT_FALSE(IsEnabled(s, EnableRule::PlaylistNotEmpty));
-    EXPECT_TRUE(IsEnabled(s, EnableRule::MediaOpen));
-
+    EXPECT_EQ(IsChecked(s, CheckRule::Lines4), true);
+    EXPECT_EQ(IsChecked(s, CheckRule::Zoom200), true);
     ASSERT_TRUE(EnterFullScreen(m, false));
-    // In full screen: no zoom marks; the views are disabled and keep the mark they had.
+    // In full screen: no zoom marks; the views keep the mark they had.
     EXPECT_EQ(IsChecked(s, CheckRule::Zoom200), false);
-    EXPECT_EQ(IsChecked(s, CheckRule::FullScreen), true);
     EXPECT_EQ(IsChecked(s, CheckRule::StandardView), std::nullopt);
-    EXPECT_FALSE(IsEnabled(s, EnableRule::NotFullScreen));
 }
 
 TEST(FrameModes, CaptionAreaStepsKeepTheirRanges) {
-    using Step = std::optional<int> (*)(int, int);
-    const auto none = std::nullopt;
-    // A stored value out of range steps back into it, never further out.
-    const std::tuple<Step, int, int, std::optional<int>> rows[] = {
-        {StepExtraLines, 5, 1, none}, {StepExtraLines, 0, -1, none}, {StepExtraLines, 7, -1, 6},
-        {StepExtraLines, 7, 1, none}, {StepCrop, 45, 1, 50},         {StepCrop, 50, 1, none},
-        {StepCrop, 5, -1, 0},         {StepCrop, 0, -1, none},       {StepSizeRatio, 21, -1, none},
-        {StepSizeRatio, 45, 1, none}, {StepSizeRatio, 50, -1, 49},   {StepSizeRatio, 50, 1, none}};
-    for (const auto& [step, current, delta, result] : rows)
-        EXPECT_EQ(step(current, delta), result) << current << " " << delta;
+    struct Row {
+        const char* what;
+        std::optional<int> (*step)(int, int);
+        int current, delta;
+        std::optional<int> result;
+    };
+    const Row rows[] = {
+        {"lines at 5, more", StepExtraLines, 5, 1, std::nullopt},
+        {"lines at 0, less", StepExtraLines, 0, -1, std::nullopt},
+        {"stored 7 lines, less", StepExtraLines, 7, -1, 6},
+        {"stored 7 lines, more", StepExtraLines, 7, 1, std::nullopt},
+        {"crop 45, more", StepCrop, 45, 1, 50},
+        {"crop 50, more", StepCrop, 50, 1, std::nullopt},
+        {"crop 5, less", StepCrop, 5, -1, 0},
+        {"crop 0, less", StepCrop, 0, -1, std::nullopt},
+        {"ratio 21, larger", StepSizeRatio, 21, -1, std::nullopt},
+        {"ratio 45, smaller", StepSizeRatio, 45, 1, std::nullopt},
+        {"stored ratio 50, larger", StepSizeRatio, 50, -1, 49},
+        {"stored ratio 50, smaller", StepSizeRatio, 50, 1, std::nullopt},
+    };
+    for (const Row& r : rows) EXPECT_EQ(r.step(r.current, r.delta), r.result) << r.what;
     EXPECT_EQ(StepCaptionPosition(60, 1), 60);
     EXPECT_EQ(StepCaptionPosition(0, -1), 0);
-    EXPECT_EQ(StepCaptionPosition(90, 1), 60);
+    EXPECT_EQ(StepCaptionPosition(90, 1), 60);  // a stored value above the range comes back in
 }

@@ -11,7 +11,11 @@
 #include <QTest>
 
 #include "app/Commands.h"
+#include "controls/ControlBarRules.h"
+#include "controls/ControlDlg.h"
+#include "controls/MyFlatButton.h"
 #include "playback/MediaPlayer2.h"
+#include "playback/MediaWindow.h"
 #include "tests/support/FrameTest.h"
 
 namespace {
@@ -150,6 +154,41 @@ TEST_F(FrameMenuTest, ChecksAndEnablingFollowTheState) {
     EXPECT_EQ(Shown(cmd::kStandardView), "disabled");
     QTest::keyClick(frame_.get(), Qt::Key_1, Qt::ControlModifier);  // standard view, disabled
     EXPECT_FALSE(frame_->Modes().framed);
+}
+
+// A command the control bar posted just before the window closed arrives after the close: it must
+// find nothing left to change rather than parts already gone.
+TEST_F(FrameMenuTest, CommandsArrivingAfterTheCloseDoNothing) {
+    Start();
+    for (const int id : {controlbar::kIdCropIn, controlbar::kIdMarginDown})
+        QTest::mouseClick(frame_->ControlBar()->Button(id), Qt::LeftButton);
+    frame_->close();
+    testenv::Spin(200);
+    EXPECT_EQ(frame_->CropPercent(), 0);
+}
+
+// Without a window manager full screen never comes: the picture and the bar are laid out in the
+// window's size for the mode asked, and leaving shows a pointer the idle time hid.
+TEST_F(FrameMenuTest, FullScreenWithoutAWindowManager) {
+    Start();
+    frame_->OpenMediaPath(testenv::VideoClip());
+    ASSERT_TRUE(WaitUntil([&] { return frame_->PlayState() == 2; }, 15000));
+    const QWidget* media = frame_->Player()->MediaWindow();
+    const QWidget* content = frame_->Content();
+    for (const bool full : {true, false}) {
+        frame_->OnCommand(cmd::kFullScreen);
+        EXPECT_TRUE(WaitUntil([&] {
+            const QRect m = media->geometry();
+            return full ? std::abs(m.top() + m.bottom() + 1 - content->height()) <= 1
+                        : m.top() == 0 &&
+                              frame_->ControlBar()->geometry().bottom() == content->height() - 1;
+        })) << full
+            << " picture " << media->geometry().y() << " in " << content->height();
+        if (full) {
+            ASSERT_TRUE(WaitUntil([&] { return !frame_->IsPointerShown(); }, 15000));
+        }
+    }
+    EXPECT_TRUE(frame_->IsPointerShown());
 }
 
 // A one-file web server: every request gets the whole file.

@@ -132,50 +132,39 @@ class FrameModesTest : public FrameTest {
     }
 };
 
+// Alt+Enter and the window manager's maximise (a double click on the title bar, or its request)
+// give full screen, never a maximised window; Esc gives the window back as it was.
 TEST_F(FrameModesTest, FullScreenRoundTripGivesBackTheWindow) {
     Start();
     Play(Grey());
     Place(100, 120, 500);
     const QRect before = frame_->geometry();
     const int passes = frame_->LayoutPassCount();
-    QTest::keyClick(frame_.get(), Qt::Key_Return, Qt::AltModifier);
-    ASSERT_TRUE(Until([&] { return FullScreenOnScreen(); }));
-    EXPECT_TRUE(WmState().contains("_NET_WM_STATE_FULLSCREEN"));
-    EXPECT_FALSE(frame_->menuBar()->isVisible());
-    EXPECT_FALSE(frame_->Modes().controls);
-    // 320 x 240 fitted into 1280 x 1024: 1280 x 960, centred from row 32.
-    const frame_layout::Rect& p = frame_->Layout().picture;
-    EXPECT_EQ(QRect(p.left, p.top, p.Width(), p.Height()), QRect(0, 32, 1280, 960));
-
-    QTest::keyClick(frame_.get(), Qt::Key_Escape);
-    ASSERT_TRUE(Until([&] { return Windowed() && frame_->geometry() == before; }));
-    EXPECT_EQ(frame_->geometry(), before);  // no late resize either
-    EXPECT_TRUE(frame_->menuBar()->isVisible());
-    EXPECT_TRUE(frame_->Modes().controls);
-    EXPECT_TRUE(frame_->ControlBar()->isVisible());
-    EXPECT_LE(frame_->LayoutPassCount() - passes, 8);  // no resize loop
-}
-
-TEST_F(FrameModesTest, MaximisingGivesFullScreenInstead) {
-    Start();
-    Place(100, 120, 500);
     const std::function<void()> ways[] = {
-        [&] {  // a double click on the title bar, above the client area
+        [&] { QTest::keyClick(frame_.get(), Qt::Key_Return, Qt::AltModifier); },
+        [&] {  // above the client area
             const int y = (frame_->frameGeometry().top() + frame_->geometry().top()) / 2;
             ClickAt(QPoint(frame_->geometry().center().x(), y), 2);
         },
         [&] { frame_->showMaximized(); },
     };
-    for (const auto& maximise : ways) {
-        maximise();
+    for (const auto& enter : ways) {
+        enter();
         ASSERT_TRUE(Until([&] { return frame_->Modes().fullScreen && FullScreenOnScreen(); }));
-        EXPECT_FALSE(frame_->isMaximized());
+        EXPECT_TRUE(WmState().contains("_NET_WM_STATE_FULLSCREEN"));
         EXPECT_FALSE(WmState().contains("MAXIMIZED"));
-        frame_->OnCommand(cmd::kFullScreenKey);  // back where it was before maximising
-        ASSERT_TRUE(Until([&] { return Windowed(); }));
-        EXPECT_EQ(frame_->geometry().topLeft(), QPoint(100, 120));
-        EXPECT_EQ(frame_->width(), 500);
+        EXPECT_FALSE(frame_->menuBar()->isVisible());
+        // 320 x 240 fitted into 1280 x 1024: 1280 x 960, centred from row 32.
+        const frame_layout::Rect& p = frame_->Layout().picture;
+        EXPECT_EQ(QRect(p.left, p.top, p.Width(), p.Height()), QRect(0, 32, 1280, 960));
+
+        QTest::keyClick(frame_.get(), Qt::Key_Escape);
+        ASSERT_TRUE(Until([&] { return Windowed() && frame_->geometry() == before; }));
+        EXPECT_EQ(frame_->geometry(), before);  // no late resize either
+        EXPECT_TRUE(frame_->menuBar()->isVisible());
+        EXPECT_TRUE(frame_->ControlBar()->isVisible());
     }
+    EXPECT_LE(frame_->LayoutPassCount() - passes, 3 * 8);  // no resize loop
 }
 
 TEST_F(FrameModesTest, FullScreenAtExitIsSavedWithTheBarFromBefore) {
@@ -201,49 +190,32 @@ TEST_F(FrameModesTest, FullScreenAtExitIsSavedWithTheBarFromBefore) {
     }
 }
 
-TEST_F(FrameModesTest, FramelessAndTopmostKeepTheClientPlace) {
+// Minimal and standard view set frame and bar and keep the client's place, as always on top does;
+// full screen from minimal view gives minimal view back.
+TEST_F(FrameModesTest, ViewsAndTopmostKeepTheClientPlace) {
     Start();
     Place(100, 120, 500);
-    const QSize content = frame_->Content()->size();
-    for (const bool on : {true, false}) {
-        QTest::keyClick(frame_.get(), Qt::Key_Return, Qt::ShiftModifier);
-        ASSERT_TRUE(Until(
-            [&] { return Decorated() != on && frame_->geometry().topLeft() == QPoint(100, 120); }));
-        EXPECT_EQ(frame_->Modes().framed, !on);
-        EXPECT_EQ(frame_->menuBar()->isVisible(), !on);
-        EXPECT_EQ(frame_->Content()->size(), content);
-        QTest::keyClick(frame_.get(), Qt::Key_T, Qt::ControlModifier);
-        EXPECT_TRUE(Until([&] { return WmState().contains("_NET_WM_STATE_ABOVE") == on; }));
-        EXPECT_EQ(frame_->IsCommandChecked(cmd::kTopmost), on);
-        EXPECT_EQ(frame_->geometry().topLeft(), QPoint(100, 120));
-    }
-}
-
-TEST_F(FrameModesTest, ViewsSetFrameAndBarAndRestInFullScreen) {
-    Start();
     const int content = frame_->Content()->height();
-    frame_->OnCommand(cmd::kMinimalView);
-    ASSERT_TRUE(Until([&] { return !Decorated() && frame_->Content()->height() == content - 58; }));
-    EXPECT_FALSE(frame_->Modes().controls);
-    EXPECT_EQ(frame_->IsCommandChecked(cmd::kMinimalView), true);
-    EXPECT_EQ(frame_->IsCommandChecked(cmd::kStandardView), false);
-
-    frame_->OnCommand(cmd::kFullScreen);
-    ASSERT_TRUE(Until([&] { return FullScreenOnScreen(); }));
-    for (const int view : {cmd::kStandardView, cmd::kMinimalView}) {
-        EXPECT_FALSE(frame_->IsCommandEnabled(view));
-        frame_->OnCommand(view);
+    for (const bool minimal : {true, false}) {
+        frame_->OnCommand(minimal ? cmd::kMinimalView : cmd::kStandardView);
+        const auto shaped = [&] {
+            return Decorated() != minimal && frame_->geometry().topLeft() == QPoint(100, 120) &&
+                   frame_->Content()->height() == content - (minimal ? 58 : 0);
+        };
+        ASSERT_TRUE(Until(shaped));
+        EXPECT_EQ(frame_->Modes().framed || frame_->Modes().controls, !minimal);
+        EXPECT_EQ(frame_->menuBar()->isVisible(), !minimal);
+        EXPECT_EQ(frame_->IsCommandChecked(cmd::kMinimalView), minimal);
+        EXPECT_EQ(frame_->IsCommandChecked(cmd::kStandardView), !minimal);
+        QTest::keyClick(frame_.get(), Qt::Key_T, Qt::ControlModifier);
+        EXPECT_TRUE(Until([&] { return WmState().contains("_NET_WM_STATE_ABOVE") == minimal; }));
+        EXPECT_EQ(frame_->IsCommandChecked(cmd::kTopmost), minimal);
+        if (!minimal) break;
+        frame_->OnCommand(cmd::kFullScreen);
+        ASSERT_TRUE(Until([&] { return FullScreenOnScreen(); }));
+        frame_->OnCommand(cmd::kFullScreen);
+        EXPECT_TRUE(Until(shaped));
     }
-    EXPECT_TRUE(Until([&] { return FullScreenOnScreen(); }));
-    EXPECT_FALSE(frame_->Modes().framed);
-    frame_->OnCommand(cmd::kFullScreen);
-    ASSERT_TRUE(Until([&] { return !frame_->isFullScreen() && !Decorated(); }));
-
-    frame_->OnCommand(cmd::kStandardView);
-    ASSERT_TRUE(Until([&] { return Decorated() && frame_->Content()->height() == content; }));
-    EXPECT_TRUE(frame_->menuBar()->isVisible());
-    EXPECT_TRUE(frame_->Modes().controls);
-    EXPECT_EQ(frame_->IsCommandChecked(cmd::kStandardView), true);
 }
 
 TEST_F(FrameModesTest, ZoomAndResetPositionLeaveFullScreenAndSizeTheWindow) {
@@ -251,6 +223,20 @@ TEST_F(FrameModesTest, ZoomAndResetPositionLeaveFullScreenAndSizeTheWindow) {
     // 400 wide: 100% is above the least window width (368), 200% fits the screen.
     Play(Grey("400x300"));
     Place(100, 120, 500);
+    // Commands faster than the window manager answers end at the size the last one asks for.
+    const QSize content = frame_->Content()->size();
+    for (int round = 1; round <= 4; ++round) {  // the bar off, on, off, on
+        for (int i = 0; i < 3; ++i)
+            QTest::keyClick(frame_.get(), Qt::Key_Return, Qt::ControlModifier);
+        testenv::Spin(500);
+        EXPECT_EQ(frame_->Content()->size(), content - QSize(0, round % 2 ? 58 : 0)) << round;
+    }
+    for (int i = 0; i < 5; ++i)
+        QTest::keyClick(frame_.get(), i % 2 ? Qt::Key_1 : Qt::Key_2, Qt::AltModifier);
+    testenv::Spin(500);
+    EXPECT_EQ(frame_->Content()->size(), QSize(800, 600 + 58));
+    Place(100, 120, 500);
+
     for (const int width : {800, 400, 800}) {
         frame_->OnCommand(cmd::kFullScreen);  // each zoom leaves full screen first
         ASSERT_TRUE(Until([&] { return FullScreenOnScreen(); }));
@@ -273,6 +259,22 @@ TEST_F(FrameModesTest, ZoomAndResetPositionLeaveFullScreenAndSizeTheWindow) {
     }));
 }
 
+// A window as large as the screen is not moved or sized back from full screen: zoom still works.
+TEST_F(FrameModesTest, AWindowAsLargeAsTheScreenLeavesFullScreenForGood) {
+    Start();
+    Play(Grey("640x512"));
+    frame_->OnCommand(cmd::kMinimalView);
+    frame_->OnCommand(cmd::kZoom200);
+    frame_->OnCommand(cmd::kResetPosition);
+    ASSERT_TRUE(Until([&] { return frame_->geometry() == frame_->screen()->geometry(); }));
+    frame_->OnCommand(cmd::kFullScreen);
+    ASSERT_TRUE(Until([&] { return FullScreenOnScreen(); }));
+    frame_->OnCommand(cmd::kFullScreen);
+    ASSERT_TRUE(Until([&] { return !frame_->isFullScreen(); }));
+    frame_->OnCommand(cmd::kZoom100);
+    EXPECT_TRUE(Until([&] { return frame_->Content()->width() == 640; }));
+}
+
 TEST_F(FrameModesTest, BossKeyPausesAndMinimises) {
     Start();
     Play(Grey());
@@ -293,6 +295,7 @@ TEST_F(FrameModesTest, SoundOnlyMediumKeepsThePlainWindowUntilAPictureOpens) {
         testenv::MakeClip("tone-10s.mka",
                           {"-f", "lavfi", "-i", "sine=frequency=440:duration=10", "-c:a", "flac"}),
         tone));
+    Place(100, 120, 500);
     frame_->OnCommand(cmd::kFramed);
     ASSERT_TRUE(Until([&] { return !Decorated(); }));
     frame_->OnCommand(cmd::kFullScreen);
@@ -304,18 +307,27 @@ TEST_F(FrameModesTest, SoundOnlyMediumKeepsThePlainWindowUntilAPictureOpens) {
     EXPECT_TRUE(m.framed && m.controls && !m.fullScreen);
     EXPECT_TRUE(frame_->menuBar()->isVisible());
     const QRect plain = frame_->geometry();
+    EXPECT_EQ(plain.topLeft(), QPoint(100, 120));  // back where it was before full screen
     for (const int c : {cmd::kFullScreen, cmd::kFullScreenKey, cmd::kFramed, cmd::kControls})
         frame_->OnCommand(c);
     testenv::Spin(1000);
     EXPECT_EQ(frame_->geometry(), plain);
     EXPECT_TRUE(m.framed && m.controls && !m.fullScreen && Windowed());
 
-    frame_->OpenMediaPath(Grey());  // a picture again: frameless as before
+    // Gone (a broken file after it), the modes are free: the bar hidden by hand is forced on by the
+    // next medium without picture, which keeps the frame forced on by the first.
+    testenv::WriteFile(dir_.path() + "/broken.mp4", "not a medium");
+    frame_->OpenMediaPath(dir_.path() + "/broken.mp4");
+    ASSERT_TRUE(Until([&] { return frame_->OpenState() == 0 && !frame_->IsSoundOnly(); }));
+    frame_->OnCommand(cmd::kControls);
+    frame_->OpenMediaPath(tone);
+    ASSERT_TRUE(Until([&] { return frame_->IsSoundOnly() && m.controls; }));
+
+    frame_->OpenMediaPath(Grey());  // a picture again: frameless and without bar as before
     ASSERT_TRUE(Until([&] { return frame_->OpenState() == 6 && !frame_->IsSoundOnly(); }));
     EXPECT_TRUE(Until([&] { return !Decorated(); }));
-    EXPECT_FALSE(m.framed);
+    EXPECT_FALSE(m.framed || m.controls);
     EXPECT_FALSE(frame_->menuBar()->isVisible());
-    EXPECT_EQ(m.autoRestore, 0);
 }
 
 TEST_F(FrameModesTest, CaptionAreaCommandsChangeWhatTheScreenShows) {
@@ -402,10 +414,6 @@ TEST_F(FrameModesTest, HiddenBarShowsUnderThePointerAndAnIdlePointerHides) {
     PointerTo(QPoint(640, 1000));  // the bar's place at the screen's bottom
     EXPECT_TRUE(Until([&] { return bar->isVisible(); }));
 }
-
-}  // namespace
-
-namespace {
 
 // The mouse on the picture: a left drag moves the window (not in full screen), a left double click
 // pauses and resumes, the right button opens the context menu at the pointer; with the quick-menu
