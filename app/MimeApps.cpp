@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <functional>
 #include <optional>
+#include <utility>
 
 namespace mimeapps {
 namespace {
@@ -158,10 +159,14 @@ std::string SetFirst(std::string_view text, std::string_view mime, std::string_v
 std::string Restore(std::string_view text, std::string_view mime, std::string_view id,
                     std::string_view previous) {
     std::vector<Line> lines = SplitLines(text);
+    bool first = true;
     ForEachEntry(lines, mime, [&](Entry& e) {
+        // The backed-up owner is the first entry's: a later copy of the key gets its own list
+        // back as it was before associating, not the first one's owner.
+        const bool owner = std::exchange(first, false);
         if (e.ids.empty() || e.ids.front() != id) return true;
         e.ids.erase(e.ids.begin());
-        if (!previous.empty()) MoveToFront(e.ids, previous);
+        if (owner && !previous.empty()) MoveToFront(e.ids, previous);
         return !e.ids.empty();
     });
     return Join(lines);

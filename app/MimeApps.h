@@ -20,7 +20,8 @@ std::string DefaultFor(std::string_view text, std::string_view mime);
 std::string SetFirst(std::string_view text, std::string_view mime, std::string_view id);
 
 // Takes id out of every "[Default Applications]" entry for the MIME type that it leads and puts
-// previous first there (when previous is not empty); an entry left without ids is removed.
+// previous first in the first such entry (when previous is not empty; previous is that entry's
+// owner before SetFirst); an entry left without ids is removed.
 // Entries that id does not lead stay as they are.
 std::string Restore(std::string_view text, std::string_view mime, std::string_view id,
                     std::string_view previous);
