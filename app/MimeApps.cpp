@@ -166,7 +166,9 @@ std::string Restore(std::string_view text, std::string_view mime, std::string_vi
         const bool owner = std::exchange(first, false);
         if (e.ids.empty() || e.ids.front() != id) return true;
         e.ids.erase(e.ids.begin());
-        if (owner && !previous.empty()) MoveToFront(e.ids, previous);
+        // An owner already back in front stays where it is, other copies of it with it.
+        if (owner && !previous.empty() && (e.ids.empty() || e.ids.front() != previous))
+            MoveToFront(e.ids, previous);
         return !e.ids.empty();
     });
     return Join(lines);

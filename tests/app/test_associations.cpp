@@ -60,9 +60,10 @@ TEST(MimeApps, AssociateAndRestoreEditOnlyTheirEntry) {
          "[Default Applications]\nvideo/x-msvideo=o;velmora-file.desktop;b;\n",
          "[Default Applications]\nvideo/x-msvideo=velmora-file.desktop;o;b;\n",
          "[Default Applications]\nvideo/x-msvideo=o;b;\n"},
-        {"duplicate entries", "[Default Applications]\nvideo/x-msvideo=o;\nvideo/x-msvideo=b;\n",
+        {"duplicate entries and ids",
+         "[Default Applications]\nvideo/x-msvideo=o;b;o;\nvideo/x-msvideo=b;\n",
          "[Default "
-         "Applications]\nvideo/x-msvideo=velmora-file.desktop;o;\nvideo/"
+         "Applications]\nvideo/x-msvideo=velmora-file.desktop;o;b;o;\nvideo/"
          "x-msvideo=velmora-file.desktop;b;\n",
          ""},
         {"empty file", "", "[Default Applications]\nvideo/x-msvideo=velmora-file.desktop;\n",
