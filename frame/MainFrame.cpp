@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPointer>
 #include <QScreen>
 #include <QWindow>
 
@@ -246,8 +247,12 @@ void CMainFrame::Shutdown() {
         w->deleteLater();
         w = nullptr;
     };
-    // Statistics and properties close with the window.
-    for (QDialog* dialog : findChildren<QDialog*>(Qt::FindDirectChildrenOnly)) dialog->close();
+    // Statistics and properties close with the window, and so does any dialog open over another
+    // (a colour or folder chooser over the settings), whose own event loop would outlive it.
+    QList<QPointer<QDialog>> dialogs;
+    for (QDialog* dialog : findChildren<QDialog*>()) dialogs << dialog;
+    for (const QPointer<QDialog>& dialog : dialogs)
+        if (dialog) dialog->close();
     retire(controlBar_);
     retire(captionWnd_);
     retire(surround_);

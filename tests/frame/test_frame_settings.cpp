@@ -2,6 +2,7 @@
 // on the screen, what Cancel leaves alone, and the default caption folder in use at the next open.
 
 #include <QAbstractButton>
+#include <QDialog>
 #include <QFile>
 #include <QLineEdit>
 #include <QSettings>
@@ -124,6 +125,24 @@ TEST_F(FrameSettingsTest, OkChangesTheCaptionOnScreenAndCancelChangesNothing) {
     EXPECT_GT(after.white, before.yellow);
     EXPECT_GT(after.shadowed, 50);
     EXPECT_GT(after.Height(), before.Height() + 3);
+}
+
+// A window closed (by a termination signal, say) while a chooser is open over the settings dialog
+// takes the chooser with it: nothing is left on the screen holding the player up.
+TEST_F(FrameSettingsTest, ClosingTheWindowClosesAChooserOpenOverTheSettings) {
+    Start();
+    int chooserResult = -1;
+    RunDialog([&](CSetupDlg* d) {
+        d->SetColourChooser([&](QWidget* owner, uint32_t) {
+            QDialog chooser(owner);  // as the platform's: a child of the settings dialog
+            QTimer::singleShot(0, frame_.get(), [&] { frame_->close(); });
+            QTimer::singleShot(15000, &chooser, &QDialog::accept);  // the test's way out
+            chooserResult = chooser.exec();
+            return std::optional<uint32_t>();
+        });
+        Click(d, "31009");
+    });
+    EXPECT_EQ(chooserResult, QDialog::Rejected);
 }
 
 TEST_F(FrameSettingsTest, TheChosenCaptionFolderServesTheNextMedium) {
