@@ -220,8 +220,14 @@ std::string DesktopEntry(std::string_view program, std::string_view name, std::s
                          const std::vector<std::string>& mimeTypes) {
     std::string types;
     for (const std::string& t : mimeTypes) types += t + ";";
+    // GLib refuses an entry whose first Exec word names no program before it turns "%%" into "%",
+    // so a path with "%" does not go first: a shell runs it, the path given as its "$0".
+    const std::string command =
+        program.find('%') == std::string_view::npos
+            ? ExecArgument(program)
+            : "/bin/sh -c " + ExecArgument(R"(exec "$0" "$@")") + " " + ExecArgument(program);
     return "[Desktop Entry]\nType=Application\nName=" + std::string(name) +
-           "\nComment=" + std::string(comment) + "\nExec=" + ExecArgument(program) +
+           "\nComment=" + std::string(comment) + "\nExec=" + command +
            " %U\nIcon=velmora\nTerminal=false\nNoDisplay=true\nMimeType=" + types + "\n";
 }
 

@@ -31,7 +31,8 @@ std::string Restore(std::string_view text, std::string_view mime, std::string_vi
 // string (so "\" is written "\\\\" and "%" is written "%%").
 std::string ExecArgument(std::string_view program);
 
-// A desktop entry that opens files and addresses with program ("%U"), hidden from menus.
+// A desktop entry that opens files and addresses with program ("%U"), hidden from menus. A program
+// path with "%" is run through /bin/sh, since GLib checks the first Exec word before expanding.
 std::string DesktopEntry(std::string_view program, std::string_view name, std::string_view comment,
                          const std::vector<std::string>& mimeTypes);
 

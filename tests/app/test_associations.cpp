@@ -222,10 +222,10 @@ TEST(Associations, OtherReadersSeeThePlayerAndThenThePreviousOwnerAgain) {
     const assoc::CAssociations store({config + "/mimeapps.list",
                                       config + "/Velmora/associations.ini",
                                       data + "/applications/velmora-file.desktop"});
-    // Programs that note their arguments, one in a folder with blanks, quotes and Korean in its
-    // name.
+    // Programs that note their arguments, one in a folder with blanks, quotes, "%", a backslash
+    // and Korean in its name.
     const std::string plain = home.path + "/bin/velmora",
-                      program = home.path + "/내 \"프로그램\" $HOME/velmora";
+                      program = home.path + "/내 \"프로그램\" $HOME \\ %f 50% `x` 'y'/velmora";
     for (const std::string& p : {plain, program}) {
         Write(p, "#!/bin/sh\nprintf '%s\\n' \"$0\" \"$@\" > \"$(dirname \"$0\")/../ran\"\n");
         ::chmod(p.c_str(), 0755);
