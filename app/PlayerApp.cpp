@@ -132,7 +132,9 @@ void CPlayerApp::AskAboutAssociations() {
     box->setDefaultButton(QMessageBox::Yes);
     CMainFrame* frame = frame_.get();
     QObject::connect(box, &QMessageBox::finished, frame, [frame](int answer) {
-        if (answer == QMessageBox::Cancel) return;
+        // Only Yes and No settle it: Cancel, and a box closed with the window (which finishes
+        // it as rejected, not as Cancel), leave it due.
+        if (answer != QMessageBox::Yes && answer != QMessageBox::No) return;
         if (answer == QMessageBox::Yes) frame->OnAssociations();
         CProfile::Write(profile::kAssociationDue, 0);
     });

@@ -171,6 +171,23 @@ TEST_F(InstanceTest, AStartFacingAClosingPlayerWaitsForTheLockAndOpensItsOwnFile
     EXPECT_EQ(CProfile::Get(profile::kLastFolder), folder);
 }
 
+// The first-run question is settled by No (and Yes); the window closing over it (a termination
+// signal, say) is no answer: it is asked again at the next start.
+TEST_F(InstanceTest, TheFirstRunQuestionIsSettledOnlyByAnAnswer) {
+    for (const bool answer : {false, true}) {
+        CProfile::Write(profile::kAssociationDue, 1);
+        CPlayerApp app;
+        ASSERT_TRUE(app.InitInstance({"velmora"}));
+        QMessageBox* box = app.MainFrame()->findChild<QMessageBox*>();
+        ASSERT_NE(box, nullptr);
+        ASSERT_TRUE(WaitUntil([&] { return box->isVisible(); }));
+        if (answer) box->button(QMessageBox::No)->click();
+        app.MainFrame()->close();
+        CProfile::Refresh();
+        EXPECT_EQ(CProfile::Get(profile::kAssociationDue), answer ? 0 : 1) << answer;
+    }
+}
+
 // Settings that cannot be written: the hand-over still arrives, and the user hears of it once.
 TEST_F(InstanceTest, UnwritableSettingsKeepTheSingleInstanceAndAreReportedOnce) {
     QFile blocker(home_.path() + "/config/Velmora");  // a file where the folder should be
