@@ -42,23 +42,26 @@ bool WriteAll(int fd, std::string_view text) {
 struct State {
     std::string mimeapps;
     ini::Sections backups;
+    std::string backupsText;  // as read
 };
 
 bool Load(const Paths& paths, State* state) {
-    std::string backups;
-    if (!ReadFile(paths.mimeapps, &state->mimeapps) || !ReadFile(paths.backups, &backups))
+    if (!ReadFile(paths.mimeapps, &state->mimeapps) ||
+        !ReadFile(paths.backups, &state->backupsText))
         return false;
-    state->backups = ini::Parse(backups).sections;
+    state->backups = ini::Parse(state->backupsText).sections;
     return true;
 }
 
-// The backups go first: should the store then not take the change, the next operation finds the
-// old owner still in place and the backup still naming it.
+// The backups go first, so the store never names the player without a backup of what it
+// replaced; should the store then not take the change, the backups file gets its old text back.
 bool Save(const Paths& paths, const State& before, const State& after) {
-    if (after.backups != before.backups &&
-        !WriteFileAtomically(paths.backups, ini::Write(after.backups)))
-        return false;
-    return after.mimeapps == before.mimeapps || WriteFileAtomically(paths.mimeapps, after.mimeapps);
+    const bool backups = after.backups != before.backups;
+    if (backups && !WriteFileAtomically(paths.backups, ini::Write(after.backups))) return false;
+    if (after.mimeapps == before.mimeapps || WriteFileAtomically(paths.mimeapps, after.mimeapps))
+        return true;
+    if (backups) WriteFileAtomically(paths.backups, before.backupsText);
+    return false;
 }
 
 bool IsExtension(std::string_view item) {
@@ -95,6 +98,8 @@ bool ReadFile(const std::string& path, std::string* text) {
     text->clear();
     std::error_code ec;
     if (!fs::exists(path, ec)) return !ec && !fs::is_symlink(path, ec);
+    // A folder or a pipe is no store (and opening a pipe would wait for a writer).
+    if (!fs::is_regular_file(path, ec)) return false;
     std::ifstream in(path, std::ios::binary);
     if (!in) return false;
     std::ostringstream all;

@@ -59,7 +59,8 @@ struct Paths {
 inline constexpr std::string_view kDesktopId = "velmora-file.desktop";
 inline constexpr std::string_view kFileTypeComment = "Velmora Files";
 
-// Reads a whole file; false when it exists and cannot be read. A missing file reads as empty.
+// Reads a whole file; false when it exists and cannot be read or is no regular file (a folder, a
+// pipe). A missing file reads as empty.
 bool ReadFile(const std::string& path, std::string* text);
 // Replaces the file with text through a temporary file in the same folder and a rename. A symbolic
 // link is written through to its target. Fails, leaving everything as it was, when the file (or the

@@ -252,11 +252,37 @@ TEST(Associations, OtherReadersSeeThePlayerAndThenThePreviousOwnerAgain) {
     EXPECT_FALSE(store.IsAssociated(".avi"));
     EXPECT_EQ(Read(config + "/mimeapps.list"), original);
     EXPECT_EQ(Shell("xdg-mime query default video/x-msvideo"), "other.desktop\n");
+}
 
-    // A store that cannot be written changes nothing and says so.
-    ::chmod((config + "/mimeapps.list").c_str(), 0444);
-    EXPECT_FALSE(store.Associate(".avi"));
-    EXPECT_EQ(Read(config + "/mimeapps.list"), original);
+// A store that cannot be written (or is no file) changes nothing, the player's backups included,
+// and says so; one that is a pipe is not waited on.
+TEST(Associations, AStoreThatCannotBeWrittenChangesNothing) {
+    const struct {
+        const char* name;
+        void (*prepare)(const std::string& list);
+    } rows[] = {
+        {"read-only",
+         [](const std::string& list) {
+             Write(list, "[Default Applications]\nvideo/x-msvideo=o;\n");
+             ::chmod(list.c_str(), 0444);
+         }},
+        {"a folder", [](const std::string& list) { fs::create_directories(list); }},
+        {"a pipe", [](const std::string& list) { ::mkfifo(list.c_str(), 0600); }},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        TempDir home;
+        const std::string list = home.path + "/mimeapps.list", backups = home.path + "/b.ini";
+        row.prepare(list);
+        const std::string before = fs::is_regular_file(list) ? Read(list) : "";
+        Write(backups, "[video/x-msvideo]\nTesvo.Bak=kept.desktop\n");
+        const assoc::CAssociations store({list, backups, home.path + "/e"});
+        EXPECT_FALSE(store.Associate(".avi"));
+        EXPECT_EQ(Read(backups), "[video/x-msvideo]\nTesvo.Bak=kept.desktop\n");
+        if (fs::is_regular_file(list)) {
+            EXPECT_EQ(Read(list), before);
+        }
+    }
 }
 
 }  // namespace
