@@ -171,12 +171,6 @@ TEST_F(SetupDlgTest, TemplateLayoutAtItsDesignedSize) {
     EXPECT_EQ(items, sorted);
     EXPECT_TRUE(items.contains("굴림") && items.contains("바탕체"));
     EXPECT_EQ(faces->currentText(), "굴림");
-
-    dlg.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
-    testenv::Spin(100);
-    const QString shot = testenv::DataDir() + "/setup-dialog.png";
-    EXPECT_TRUE(dlg.grab().save(shot)) << shot.toStdString();
 }
 
 TEST_F(SetupDlgTest, OpensWithTheStoredValuesAndHandsBackWhatItCannotShow) {
