@@ -18,10 +18,7 @@ class FrameCaptionTest : public FrameTest {
   protected:
     // A 640x480 clip of a flat grey picture with a caption shown from 0 to 1.5 s, then cleared.
     QString MovieWithCaptions(const QString& name) {
-        const QString clip =
-            testenv::MakeClip("grey-640x480-4s.mp4",
-                              {"-f", "lavfi", "-i", "color=c=0x808080:size=640x480:rate=25:d=4",
-                               "-c:v", "libx264", "-preset", "ultrafast", "-pix_fmt", "yuv420p"});
+        const QString clip = testenv::GreyClip("640x480", 4);
         const QString movie = dir_.path() + "/" + name + ".mp4";
         EXPECT_TRUE(QFile::copy(clip, movie));
         QFile smi(dir_.path() + "/" + name + ".smi");

@@ -91,13 +91,9 @@ class FrameModesTest : public FrameTest {
     // A generated 30 s clip of a mid-grey picture (with more drawn on it when filters are given),
     // copied into the test's folder: nothing numbered lies beside it there to open at its end.
     QString Grey(const QString& size = "320x240", const QString& filters = {}) {
-        const QString name = "grey-" + size + (filters.isEmpty() ? "" : "-drawn") + ".mp4";
-        const QString clip = testenv::MakeClip(
-            name, {"-f", "lavfi", "-i",
-                   "color=c=0x808080:size=" + size + ":rate=25:d=30" +
-                       (filters.isEmpty() ? "" : "," + filters),
-                   "-c:v", "libx264", "-preset", "ultrafast", "-pix_fmt", "yuv420p"});
-        const QString to = dir_.path() + "/" + name;
+        const QString clip = testenv::GreyClip(size, 30, filters);
+        const QString to =
+            dir_.path() + "/grey-" + size + (filters.isEmpty() ? "" : "-drawn") + ".mp4";
         EXPECT_TRUE(QFile::copy(clip, to));
         return to;
     }

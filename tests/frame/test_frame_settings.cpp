@@ -46,10 +46,7 @@ class FrameSettingsTest : public FrameTest {
   protected:
     // A 640 x 480 grey clip with one caption all through it; the caption file lies in folder.
     QString Movie(const QString& name, const QString& captionFolder) {
-        const QString clip =
-            testenv::MakeClip("grey-640x480-10s.mp4",
-                              {"-f", "lavfi", "-i", "color=c=0x808080:size=640x480:rate=25:d=10",
-                               "-c:v", "libx264", "-preset", "ultrafast", "-pix_fmt", "yuv420p"});
+        const QString clip = testenv::GreyClip("640x480", 10);
         const QString movie = dir_.path() + "/" + name + ".mp4";
         EXPECT_TRUE(QFile::copy(clip, movie));
         EXPECT_FALSE(testenv::WriteFile(captionFolder + "/" + name + ".smi",

@@ -35,6 +35,15 @@ QString VideoClip() {
                      "ultrafast", "-pix_fmt", "yuv420p", "-c:a", "aac", "-shortest"});
 }
 
+QString GreyClip(const QString& size, int seconds, const QString& filters) {
+    const QString name =
+        QString("grey-%1-%2s%3.mp4").arg(size).arg(seconds).arg(filters.isEmpty() ? "" : "-drawn");
+    return MakeClip(name, {"-f", "lavfi", "-i",
+                           QString("color=c=0x808080:size=%1:rate=25:d=%2").arg(size).arg(seconds) +
+                               (filters.isEmpty() ? "" : "," + filters),
+                           "-c:v", "libx264", "-preset", "ultrafast", "-pix_fmt", "yuv420p"});
+}
+
 QString AudioClip() {
     return MakeClip("audio-3s.m4a",
                     {"-f", "lavfi", "-i", "sine=frequency=440:duration=3", "-c:a", "aac"});

@@ -17,6 +17,9 @@ QString MakeClip(const QString& name, const QStringList& ffmpegArgs);
 // Common clips: 4 s 320x240 test pattern with a 440 Hz tone, and 3 s of tone without video.
 QString VideoClip();
 QString AudioClip();
+// A silent clip of a flat mid-grey picture (0x808080) of the given size ("640x480") and length,
+// with more drawn on it when ffmpeg video filters are given.
+QString GreyClip(const QString& size, int seconds, const QString& filters = {});
 
 // Writes bytes to path, making its folder; returns path, or an empty string on failure.
 QString WriteFile(const QString& path, const QByteArray& bytes);
