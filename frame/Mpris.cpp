@@ -35,6 +35,14 @@ const QStringList kMimeTypes = {
     "audio/flac",      "audio/x-wav",    "audio/x-matroska",   "audio/x-ms-wma",
     "audio/x-aiff",    "audio/basic",    "audio/x-mpegurl",    "application/vnd.apple.mpegurl"};
 
+// A session without a bus address has no desktop to listen: no bus is launched just for this
+// (the X11 fallback would start a daemon nobody talks to).
+bool SessionHasBus() {
+    if (!qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS")) return true;
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    return !runtime.isEmpty() && QFileInfo::exists(runtime + "/bus");
+}
+
 }  // namespace
 
 // org.mpris.MediaPlayer2: the player as an application.
@@ -160,8 +168,8 @@ void CMpris::Start() {
         connecting->deleteLater();
         if (connecting->result()) Publish();
     });
-    connecting->setFuture(
-        QtConcurrent::run([] { return QDBusConnection::sessionBus().isConnected(); }));
+    connecting->setFuture(QtConcurrent::run(
+        [] { return SessionHasBus() && QDBusConnection::sessionBus().isConnected(); }));
 }
 
 void CMpris::Publish() {
