@@ -7,6 +7,7 @@
 #include "app/Commands.h"
 #include "controls/ControlDlg.h"
 #include "frame/MainFrame.h"
+#include "frame/Mpris.h"
 #include "playback/MediaPlayer2.h"
 #include "playback/PlaybackRules.h"
 
@@ -56,6 +57,7 @@ void CMainFrame::OnCommand(int id) {
     const CommandRow* row = FindCommand(id);
     if (!row || !row->handler || !IsCommandEnabled(id)) return;
     row->handler(*this);
+    if (mpris_) mpris_->Refresh();
 }
 
 int CMainFrame::CommandForKey(int key, Qt::KeyboardModifiers modifiers) {

@@ -17,6 +17,7 @@
 #include "captions/CaptionWnd.h"
 #include "controls/ControlDlg.h"
 #include "frame/FrameWindows.h"
+#include "frame/Mpris.h"
 #include "playback/MediaPlayer2.h"
 #include "playback/MediaWindow.h"
 
@@ -34,6 +35,8 @@ bool CMainFrame::CreateAndShow() {
     show();
     setAcceptDrops(true);
     if (CProfile::Get(profile::kFullScreen) != 0) SetFullScreen(true);
+    mpris_ = new CMpris(this);
+    mpris_->Start();
     return true;
 }
 
@@ -235,9 +238,12 @@ void CMainFrame::Shutdown() {
     pollTimer_.stop();
     // Nothing the media control still reports may reach the parts about to go.
     if (player_) player_->disconnect(this);
-    // A second start from now on finds no running player and starts its own.
+    // A second start from now on finds no running player and starts its own; the desktop's
+    // media controls no longer find one either.
     delete instanceServer_;
     instanceServer_ = nullptr;
+    delete mpris_;
+    mpris_ = nullptr;
     // The control bar, caption, surround and corner windows go first, in this order. They are
     // hidden now and deleted once the event that closed the window has been handled, since it
     // may have come from one of them (a key typed on the control bar, say).

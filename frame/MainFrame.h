@@ -35,6 +35,7 @@ class CCornerWnd;
 class CControlDlg;
 class CInstanceServer;
 class CMediaPlayer2;
+class CMpris;
 class CScreenSaverInhibitor;
 class CSurroundWnd;
 class QKeyEvent;
@@ -43,6 +44,9 @@ struct SetupValues;
 
 class CMainFrame : public QMainWindow {
     Q_OBJECT
+    // The media-player interface on the session bus: another way in for the commands.
+    friend class CMpris;
+
   public:
     // Construction sets the initial values; no window is made yet.
     CMainFrame();
@@ -329,6 +333,7 @@ class CMainFrame : public QMainWindow {
     CSurroundWnd* surround_ = nullptr;
     CCornerWnd* corners_[4] = {};
     CScreenSaverInhibitor* screenSaver_ = nullptr;
+    CMpris* mpris_ = nullptr;
     FileChooser chooseFiles_;
     UrlAsker askUrl_;
     QMenu* contextMenu_ = nullptr;

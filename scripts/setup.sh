@@ -18,7 +18,9 @@ packages=(
 if [ "$mode" = test ]; then
     packages+=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth x11-utils xdotool
                imagemagick mpv clang libclang-rt-14-dev openbox weston dbus xdg-utils
-               libglib2.0-bin desktop-file-utils appstream dpkg-dev file librsvg2-bin)
+               libglib2.0-bin desktop-file-utils appstream dpkg-dev file librsvg2-bin
+               # playerctl and busctl (systemd) drive the player over the session bus.
+               playerctl systemd)
 fi
 
 missing=()
