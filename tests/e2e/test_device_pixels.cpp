@@ -1,0 +1,155 @@
+// The real program on Xvfb with a device pixel ratio (QT_SCALE_FACTOR 2 and 1.5), looked at in
+// device pixels: a one-pixel checker clip sized so that its picture is shown one to one stays a
+// checker, and the outlined caption over it has letter edges on every device column and row, not
+// only on the columns where logical pixels begin.
+
+#include <gtest/gtest.h>
+
+#include <array>
+
+#include "tests/support/DisplayServer.h"
+
+namespace {
+
+// The picture is 400 x 300 logical pixels, so the clip is that times the ratio.
+constexpr int kLogicalWidth = 400, kLogicalHeight = 300;
+
+bool Yellow(QRgb c) {
+    return qRed(c) > 200 && qGreen(c) > 200 && qBlue(c) < 80;
+}
+bool BlackOrWhite(QRgb c) {
+    const auto near = [&](int v) { return qRed(c) == v && qGreen(c) == v && qBlue(c) == v; };
+    return near(0) || near(255);
+}
+
+struct Picture {
+    QRect box;           // where the checker shows, in screen pixels
+    double checker = 0;  // share of neighbour pairs in its top quarter (above the caption) that
+                         // differ black/white
+};
+
+// The checker's extent: every pixel that starts four black and white pixels alternating to its
+// right (text on the menus and the control bar never does).
+Picture FindChecker(const QImage& screen) {
+    Picture p;
+    for (int y = 0; y < screen.height(); ++y)
+        for (int x = 0; x + 3 < screen.width(); ++x) {
+            const QRgb a = screen.pixel(x, y), b = screen.pixel(x + 1, y);
+            if (BlackOrWhite(a) && BlackOrWhite(b) && a != b && screen.pixel(x + 2, y) == a &&
+                screen.pixel(x + 3, y) == b)
+                p.box |= QRect(x, y, 4, 1);
+        }
+    int pairs = 0, alternating = 0;
+    // Inside its edges: the surround covers the picture's last column.
+    for (int y = p.box.top() + 2; y < p.box.top() + p.box.height() / 4; ++y)
+        for (int x = p.box.left() + 2; x < p.box.right() - 4; ++x) {
+            const QRgb c = screen.pixel(x, y);
+            for (const QRgb n : {screen.pixel(x + 1, y), screen.pixel(x, y + 1)}) {
+                ++pairs;
+                alternating += BlackOrWhite(c) && BlackOrWhite(n) && c != n;
+            }
+        }
+    p.checker = pairs ? double(alternating) / pairs : 0;
+    return p;
+}
+
+// Edges of the yellow letters inside box: how many fall on each device column and row modulo 2
+// and modulo 3 (a logical pixel is 2 or 1.5 device pixels wide).
+struct Edges {
+    int total = 0;
+    std::array<int, 2> column2{}, row2{};
+    std::array<int, 3> column3{}, row3{};
+};
+Edges FindEdges(const QImage& screen, const QRect& box) {
+    Edges e;
+    for (int y = box.top() + 1; y <= box.bottom(); ++y)
+        for (int x = box.left() + 1; x <= box.right(); ++x) {
+            const bool here = Yellow(screen.pixel(x, y));
+            if (here != Yellow(screen.pixel(x - 1, y)))
+                ++e.total, ++e.column2[x % 2], ++e.column3[x % 3];
+            if (here != Yellow(screen.pixel(x, y - 1))) ++e.row2[y % 2], ++e.row3[y % 3];
+        }
+    return e;
+}
+
+class DevicePixels : public ::testing::TestWithParam<double> {};
+
+TEST_P(DevicePixels, CheckerStaysACheckerAndCaptionEdgesFallOnEveryDeviceColumn) {
+    const double ratio = GetParam();
+    const QSize clipSize(qRound(kLogicalWidth * ratio), qRound(kLogicalHeight * ratio));
+    const QString size = QString("%1x%2").arg(clipSize.width()).arg(clipSize.height());
+    const QString clip = testenv::MakeClip(
+        "checker-" + size + ".mkv",
+        {"-f", "lavfi", "-i",
+         "nullsrc=s=" + size + ":r=25:d=20,geq=lum='255*mod(X+Y,2)':cb=128:cr=128", "-c:v", "ffv1",
+         "-pix_fmt", "yuv420p"});
+    ASSERT_FALSE(clip.isEmpty());
+
+    QTemporaryDir home;
+    const QString movie = home.path() + "/checker.mkv";
+    ASSERT_TRUE(QFile::copy(clip, movie));
+    ASSERT_FALSE(testenv::WriteFile(home.path() + "/checker.smi",
+                                    "<SAMI><BODY>\n<SYNC Start=300><P Class=KRCC>굵은 자막 "
+                                    "Sharp<br>가나다 WAVE\n</BODY></SAMI>\n")
+                     .isEmpty());
+    // Large yellow letters with a black outline; the first-run question answered.
+    ASSERT_FALSE(testenv::WriteFile(home.path() + "/config/Velmora/Velmora.ini",
+                                    "[설정]\nREG=0\n[폰트]\n글자색=65535\n외곽선색=0\n효과=1\n"
+                                    "크기비율=14\n")
+                     .isEmpty());
+    testenv::DisplayServer server("xcb", home.path());
+    const QString failure = server.Start();
+    ASSERT_TRUE(failure.isEmpty()) << qPrintable(failure);
+    QProcessEnvironment env = server.Env();
+    env.insert("XDG_CONFIG_HOME", home.path() + "/config");
+    env.insert("QT_SCALE_FACTOR", QString::number(ratio));
+    QProcess* player = server.Run(VELMORA_BINARY, {movie}, env);
+
+    // The window opens at 100% (the picture twice or 1.5 times the clip's size in device pixels);
+    // made 400 logical pixels wide, the picture shows the clip's pixels one to one.
+    QString window;
+    ASSERT_TRUE(testenv::WaitUntil(
+        [&] {
+            window = server.Output("xdotool", {"search", "--onlyvisible", "--name", " - Velmora$"});
+            return !window.isEmpty();
+        },
+        30000, 200))
+        << player->readAll().toStdString();
+    QImage shot;
+    Picture picture;
+    const bool oneToOne = testenv::WaitUntil(
+        [&] {
+            // Only the width changes; the layout rule gives the height.
+            const QString height = server.Output(
+                "sh", {"-c", "xdotool getwindowgeometry --shell " + window + " | grep HEIGHT"});
+            server.Output("xdotool", {"windowsize", window, QString::number(clipSize.width()),
+                                      height.section('=', 1)});
+            testenv::Spin(300);
+            picture = FindChecker(shot = server.Shot());
+            return std::abs(picture.box.width() - clipSize.width()) <= 2 &&
+                   picture.box.height() == clipSize.height() &&
+                   FindEdges(shot, picture.box).total > 0;
+        },
+        40000, 200);
+    const QString saved = testenv::DataDir() + "/device-pixels-" + QString::number(ratio) + ".png";
+    shot.save(saved);
+    ASSERT_TRUE(oneToOne) << "checker " << picture.box.width() << "x" << picture.box.height()
+                          << " with a caption wanted at " << qPrintable(size) << "; last shot "
+                          << qPrintable(saved);
+
+    // One to one: neighbours still alternate, where any rescale would blur them to grey.
+    EXPECT_GT(picture.checker, 0.99);
+
+    // Letter edges on every residue of the device grid, in both directions.
+    const Edges e = FindEdges(shot, picture.box);
+    EXPECT_GT(e.total, 400);
+    for (const auto* counts : {&e.column2, &e.row2})
+        for (int n : *counts) EXPECT_GT(n, e.total / 8) << "modulo 2";
+    for (const auto* counts : {&e.column3, &e.row3})
+        for (int n : *counts) EXPECT_GT(n, e.total / 12) << "modulo 3";
+}
+
+INSTANTIATE_TEST_SUITE_P(Ratios, DevicePixels, ::testing::Values(2.0, 1.5),
+                         [](const auto& info) { return info.param == 2.0 ? "x2" : "x1_5"; });
+
+}  // namespace
