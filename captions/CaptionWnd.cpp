@@ -171,7 +171,7 @@ bool CCaptionWnd::Reshape() {
     // pixels at a fractional ratio.
     const QPoint at = mapTo(window(), QPoint(0, 0));
     m_grid = {ratio, at + QPoint(0, m_layout.offsetY)};
-    m_phase = {Round(ratio * at.x()) - ratio * at.x(), Round(ratio * at.y()) - ratio * at.y()};
+    m_drawnAt = at;
     QRegion shape = m_mask.Build(m_layout, m_deviceFont, m_grid);
     if (shape.isEmpty()) return false;
     shape.translate(0, m_layout.offsetY);
@@ -239,10 +239,11 @@ void CCaptionWnd::paintEvent(QPaintEvent*) {
         const double built = m_grid.ratio;
         p.drawImage(QRectF(QPointF(m_imageAt) / built, QSizeF(m_image.size()) / built), m_image);
     }
-    // Moved to another ratio, or by half a device pixel: drawn again for the new place.
-    const bool moved =
-        std::abs(phase.x() - m_phase.x()) > 1e-6 || std::abs(phase.y() - m_phase.y()) > 1e-6;
-    if (!m_reshapeQueued && (devicePixelRatioF() != m_grid.ratio || (onGrid && moved))) {
+    // Moved to another ratio, or to another place at a fractional one: drawn again for it (the
+    // shape is set outside painting).
+    const double now = devicePixelRatioF();
+    const bool moved = now != std::floor(now) && mapTo(window(), QPoint(0, 0)) != m_drawnAt;
+    if (!m_reshapeQueued && (now != m_grid.ratio || moved)) {
         m_reshapeQueued = true;
         QMetaObject::invokeMethod(
             this,

@@ -127,6 +127,6 @@ class CCaptionWnd : public QWidget {
     QImage m_ink;
     QPoint m_imageAt;  // device position of m_ink and m_image in the window
     QImage m_image;
-    QPointF m_phase;  // how far the window's device origin was rounded when it was drawn
+    QPoint m_drawnAt;  // the window's place in the top-level window when it was drawn
     bool m_reshapeQueued = false;
 };

@@ -5,8 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
-
 #include "tests/support/DisplayServer.h"
 
 namespace {
@@ -62,21 +60,22 @@ Picture FindChecker(const QImage& screen) {
     return p;
 }
 
-// Edges of the yellow letters inside box: how many fall on each device column and row modulo 2
-// and modulo 3 (a logical pixel is 2 or 1.5 device pixels wide).
+// Edges of the yellow letters inside box, counted by the residue of their device column (dir 0)
+// or row (dir 1) modulo m - 2 for m = 2 and 3 (a logical pixel is 2 or 1.5 device pixels wide).
 struct Edges {
     int total = 0;
-    std::array<int, 2> column2{}, row2{};
-    std::array<int, 3> column3{}, row3{};
+    int residues[2][2][3] = {};  // [dir][m - 2][residue]
 };
 Edges FindEdges(const QImage& screen, const QRect& box) {
     Edges e;
     for (int y = box.top() + 1; y <= box.bottom(); ++y)
         for (int x = box.left() + 1; x <= box.right(); ++x) {
             const bool here = Yellow(screen.pixel(x, y));
-            if (here != Yellow(screen.pixel(x - 1, y)))
-                ++e.total, ++e.column2[x % 2], ++e.column3[x % 3];
-            if (here != Yellow(screen.pixel(x, y - 1))) ++e.row2[y % 2], ++e.row3[y % 3];
+            const bool edge[2] = {here != Yellow(screen.pixel(x - 1, y)),
+                                  here != Yellow(screen.pixel(x, y - 1))};
+            e.total += edge[0];
+            for (int dir = 0; dir < 2; ++dir)
+                for (int m = 2; m <= 3; ++m) e.residues[dir][m - 2][(dir ? y : x) % m] += edge[dir];
         }
     return e;
 }
@@ -149,10 +148,11 @@ TEST_P(DevicePixels, CheckerStaysACheckerAndCaptionEdgesFallOnEveryDeviceColumn)
     // Letter edges on every residue of the device grid, in both directions.
     const Edges e = FindEdges(shot, picture.box);
     EXPECT_GT(e.total, 400);
-    for (const auto* counts : {&e.column2, &e.row2})
-        for (int n : *counts) EXPECT_GT(n, e.total / 8) << "modulo 2";
-    for (const auto* counts : {&e.column3, &e.row3})
-        for (int n : *counts) EXPECT_GT(n, e.total / 12) << "modulo 3";
+    for (int dir = 0; dir < 2; ++dir)
+        for (int m = 2; m <= 3; ++m)
+            for (int r = 0; r < m; ++r)
+                EXPECT_GT(e.residues[dir][m - 2][r], e.total / (4 * m))
+                    << (dir ? "rows " : "columns ") << r << " modulo " << m;
 }
 
 INSTANTIATE_TEST_SUITE_P(Ratios, DevicePixels,
