@@ -193,31 +193,38 @@ void CCaptionWnd::BuildLetters() {
         m_image = {};
         return;
     }
-    // Letters in the text colour with the coverage as alpha, premultiplied.
-    const QImage& coverage = m_coverage;
-    QImage letters(coverage.size(), QImage::Format_ARGB32_Premultiplied);
+    // In one pass: the ink in the outline colour, transparent elsewhere, and over it the letters
+    // in the text colour with the coverage as alpha, premultiplied and blended as QPainter's
+    // source-over blends them, so the pixels are those of painting the two one after the other.
     const QColor c = ColourFromBgr(m_style.textColour);
     const uint32_t r = uint32_t(c.red()), g = uint32_t(c.green()), b = uint32_t(c.blue());
-    for (int y = 0; y < coverage.height(); ++y) {
-        const uint8_t* src = coverage.constScanLine(y);
-        auto* dst = reinterpret_cast<uint32_t*>(letters.scanLine(y));
-        for (int x = 0; x < coverage.width(); ++x) {
-            const uint32_t a = src[x];
-            dst[x] = a == 0 ? 0u
-                            : (a << 24) | ((r * a + 127) / 255 << 16) | ((g * a + 127) / 255 << 8) |
-                                  ((b * a + 127) / 255);
+    const uint32_t outline = ColourFromBgr(m_style.outlineColour).rgb();  // opaque
+    const auto byteMul = [](uint32_t x, uint32_t a) {
+        uint32_t t = (x & 0xff00ff) * a;
+        t = ((t + ((t >> 8) & 0xff00ff) + 0x800080) >> 8) & 0xff00ff;
+        x = ((x >> 8) & 0xff00ff) * a;
+        x = (x + ((x >> 8) & 0xff00ff) + 0x800080) & 0xff00ff00;
+        return x | t;
+    };
+    m_image = QImage(m_ink.size(), QImage::Format_ARGB32_Premultiplied);
+    const QPoint at = m_imageAt - m_coverageOrigin;  // image pixel (0, 0) in the coverage
+    for (int y = 0; y < m_ink.height(); ++y) {
+        const uint8_t* ink = m_ink.constScanLine(y);
+        auto* dst = reinterpret_cast<uint32_t*>(m_image.scanLine(y));
+        for (int x = 0; x < m_ink.width(); ++x) dst[x] = ink[x] ? outline : 0u;
+        const int cy = y + at.y();
+        if (cy < 0 || cy >= m_coverage.height()) continue;
+        const uint8_t* coverage = m_coverage.constScanLine(cy);
+        const int x0 = std::max(0, -at.x()),
+                  x1 = std::min(m_ink.width(), m_coverage.width() - at.x());
+        for (int x = x0; x < x1; ++x) {
+            const uint32_t a = coverage[x + at.x()];
+            if (a == 0) continue;
+            const uint32_t letter = (a << 24) | ((r * a + 127) / 255 << 16) |
+                                    ((g * a + 127) / 255 << 8) | ((b * a + 127) / 255);
+            dst[x] = letter + byteMul(dst[x], 255 - a);
         }
     }
-    // The ink in the outline colour, transparent elsewhere, with the letters drawn over it.
-    m_image = QImage(m_ink.size(), QImage::Format_ARGB32_Premultiplied);
-    const uint32_t outline = ColourFromBgr(m_style.outlineColour).rgb();  // opaque
-    for (int y = 0; y < m_ink.height(); ++y) {
-        const uint8_t* src = m_ink.constScanLine(y);
-        auto* dst = reinterpret_cast<uint32_t*>(m_image.scanLine(y));
-        for (int x = 0; x < m_ink.width(); ++x) dst[x] = src[x] ? outline : 0u;
-    }
-    QPainter p(&m_image);
-    p.drawImage(m_coverageOrigin - m_imageAt, letters);
 }
 
 void CCaptionWnd::paintEvent(QPaintEvent*) {
