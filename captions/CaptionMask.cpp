@@ -1,5 +1,6 @@
 #include "captions/CaptionMask.h"
 
+#include <QFontMetrics>
 #include <QGlyphRun>
 #include <QRawFont>
 #include <QTextLayout>
@@ -10,7 +11,7 @@
 
 namespace {
 
-// Copies ink copies can reach around the drawn letters: one pixel up and left (outline), four
+// Logical pixels ink copies can reach around the drawn letters: one up and left (outline), four
 // down and right (shadow).
 constexpr int kReachBefore = 1;
 constexpr int kReachAfter = 4;
@@ -65,12 +66,54 @@ void MaxBytes(uint8_t* dst, const uint8_t* src, int n) {
     for (; i < n; ++i) dst[i] = std::max(dst[i], src[i]);
 }
 
+// The ink copies in device pixels: each offset scaled with the ratio, with the steps between it
+// and the letters filled in, so that a copy two or more device pixels away leaves no gap behind
+// thin strokes. At ratio 1 it is the layout's own list.
+std::vector<caption_layout::InkOffset> DeviceOffsets(const caption_layout::InkOffsets& offsets,
+                                                     const CaptionDeviceGrid& grid) {
+    std::vector<caption_layout::InkOffset> out;
+    auto add = [&](int dx, int dy) {
+        const caption_layout::InkOffset o{dx, dy};
+        if (std::find(out.begin(), out.end(), o) == out.end()) out.push_back(o);
+    };
+    for (const auto& o : offsets.Span()) {
+        if (grid.Identity()) {
+            add(o.dx, o.dy);
+            continue;
+        }
+        const int sx = grid.Scale(o.dx), sy = grid.Scale(o.dy);
+        const int n = std::max(std::abs(sx), std::abs(sy));
+        if (n == 0) add(0, 0);
+        for (int m = 1; m <= n; ++m)
+            add(int(std::lround(double(sx) * m / n)), int(std::lround(double(sy) * m / n)));
+    }
+    return out;
+}
+
 struct Placed {
     const void* glyph;
     int x, y;  // top-left in caption-block coordinates
 };
 
 }  // namespace
+
+int CaptionDeviceGrid::Scale(int n) const {
+    return int(std::lround(n * ratio));
+}
+
+int CaptionDeviceGrid::Start(int o, int x) const {
+    if (Identity()) return x;
+    // Qt's qRound: halves go up.
+    return int(std::floor(ratio * (o + x) + 0.5)) - int(std::floor(ratio * o + 0.5));
+}
+
+int CaptionDeviceGrid::Logical(int o, int d) const {
+    if (Identity()) return d;
+    int x = int(std::floor(d / ratio));
+    while (Start(o, x) > d) --x;
+    while (Start(o, x + 1) <= d) ++x;
+    return x;
+}
 
 const CCaptionMask::Glyph& CCaptionMask::GlyphFor(const QRawFont& font, quint32 index) {
     // Fonts are told apart by their engine (QRawFont equality); asking a fallback font for its
@@ -119,10 +162,17 @@ QImage CCaptionMask::Coverage() const {
     return QImage(m_base.data(), m_width, m_height, m_stride, QImage::Format_Alpha8);
 }
 
-QRegion CCaptionMask::Build(const caption_layout::Layout& layout, const QFont& font) {
+QImage CCaptionMask::Ink() const {
+    if (m_inkWidth <= 0 || m_inkHeight <= 0) return {};
+    return QImage(m_ink.data(), m_inkWidth, m_inkHeight, m_inkStride, QImage::Format_Alpha8);
+}
+
+QRegion CCaptionMask::Build(const caption_layout::Layout& layout, const QFont& font,
+                            const CaptionDeviceGrid& grid) {
     m_rects.clear();
     m_rectCount = 0;
     m_width = m_height = 0;
+    m_inkWidth = m_inkHeight = 0;
     if (layout.Empty() || layout.scanRows <= 0 || layout.scanColumns <= 0) return {};
 
     if (const QString key = font.key(); key != m_cacheFont || m_glyphCount > kMaxCachedGlyphs) {
@@ -130,22 +180,36 @@ QRegion CCaptionMask::Build(const caption_layout::Layout& layout, const QFont& f
         m_cacheFont = key;
     }
 
+    // Everything below is in device pixels of the caption block until the logical shape is made.
+    const std::vector<caption_layout::InkOffset> offsets = DeviceOffsets(layout.offsets, grid);
+    int reachBefore = grid.Scale(kReachBefore), reachAfter = grid.Scale(kReachAfter);
+    for (const auto& o : offsets) {
+        reachBefore = std::max({reachBefore, -o.dx, -o.dy});
+        reachAfter = std::max({reachAfter, o.dx, o.dy});
+    }
+    const int cols = grid.StartX(layout.scanColumns);
+    const int scanRows = grid.StartY(layout.scanRows);
+
     // Shape the lines and place their glyphs; the base image covers the block rows
-    // -kReachAfter .. scanRows and the columns -kReachAfter .. scanColumns so that every copy
-    // read for the scanned mask lies inside it.
-    const int cols = layout.scanColumns;
-    const int rowLimit = layout.scanRows + kReachBefore;
+    // -reachAfter .. scanRows and the columns -reachAfter .. cols so that every copy read for
+    // the scanned mask lies inside it.
+    const int rowLimit = scanRows + reachBefore;
+    const QFontMetrics metrics(font);
     std::vector<Placed> placed;
     int left = INT_MAX, right = INT_MIN, top = INT_MAX, bottom = INT_MIN;
     for (const auto& line : layout.lines) {
-        if (line.top >= rowLimit) break;  // below the scanned rows
-        QTextLayout tl(QString::fromUtf8(line.text.data(), qsizetype(line.text.size())), font);
+        const int lineTop = grid.StartY(line.top);
+        if (lineTop >= rowLimit) break;  // below the scanned rows
+        const QString text = QString::fromUtf8(line.text.data(), qsizetype(line.text.size()));
+        QTextLayout tl(text, font);
         tl.setCacheEnabled(false);
         tl.beginLayout();
         QTextLine tline = tl.createLine();
         if (tline.isValid()) tline.setLineWidth(1e7);
         tl.endLayout();
-        const int x0 = layout.centreX - line.width / 2;
+        // The line's width was measured in logical pixels; the device font measures its own.
+        const int width = grid.Identity() ? line.width : metrics.horizontalAdvance(text);
+        const int x0 = grid.StartX(layout.centreX) - width / 2;
         for (const QGlyphRun& run : tl.glyphRuns()) {
             QRawFont raw = run.rawFont();
             QList<quint32> indexes = run.glyphIndexes();
@@ -160,7 +224,7 @@ QRegion CCaptionMask::Build(const caption_layout::Layout& layout, const QFont& f
                 const Glyph& g = GlyphFor(raw, indexes[i]);
                 if (g.width <= 0 || g.height <= 0) continue;
                 const int x = x0 + int(std::lround(positions[i].x())) + g.dx;
-                const int y = line.top + int(std::lround(positions[i].y())) + g.dy;
+                const int y = lineTop + int(std::lround(positions[i].y())) + g.dy;
                 placed.push_back({&g, x, y});
                 left = std::min(left, x);
                 right = std::max(right, x + g.width);
@@ -169,9 +233,9 @@ QRegion CCaptionMask::Build(const caption_layout::Layout& layout, const QFont& f
             }
         }
     }
-    left = std::max(left, -kReachAfter);
-    right = std::min(right, cols + kReachBefore);
-    top = std::max(top, -kReachAfter);
+    left = std::max(left, -reachAfter);
+    right = std::min(right, cols + reachBefore);
+    top = std::max(top, -reachAfter);
     bottom = std::min(bottom, rowLimit);
     if (placed.empty() || right <= left || bottom <= top) return {};
 
@@ -192,16 +256,36 @@ QRegion CCaptionMask::Build(const caption_layout::Layout& layout, const QFont& f
         }
     }
 
-    // Mask columns: the base box widened by the copies' reach, inside the scanned columns.
-    const int maskLeft = std::max(left - kReachBefore, 0);
-    const int maskRight = std::min(right + kReachAfter, cols);
-    const int maskTop = std::max(top - kReachBefore, 0);
-    const int maskBottom = std::min(bottom + kReachAfter, layout.scanRows);
+    // Ink box: the base box widened by the copies' reach, inside the scanned area.
+    const int maskLeft = std::max(left - reachBefore, 0);
+    const int maskRight = std::min(right + reachAfter, cols);
+    const int maskTop = std::max(top - reachBefore, 0);
+    const int maskBottom = std::min(bottom + reachAfter, scanRows);
     const int maskWidth = maskRight - maskLeft;
     if (maskWidth <= 0 || maskBottom <= maskTop) return {};
-    m_row.resize(size_t(maskWidth));
-    const auto offsets = layout.offsets.Span();
+    m_inkOrigin = {maskLeft, maskTop};
+    m_inkWidth = maskWidth;
+    m_inkHeight = maskBottom - maskTop;
+    m_inkStride = (maskWidth + 7) & ~7;
+    m_ink.assign(size_t(m_inkStride) * m_inkHeight, 0);
+    std::vector<bool> inked(size_t(m_inkHeight), false);
+    for (int y = maskTop; y < maskBottom; ++y) {
+        uint8_t* row = m_ink.data() + size_t(y - maskTop) * m_inkStride;
+        for (const auto& o : offsets) {
+            // Ink pixel (x, y) takes the base pixel (x - dx, y - dy).
+            const int by = y - o.dy - top;
+            if (by < 0 || by >= m_height) continue;
+            const uint8_t* src = m_base.data() + size_t(by) * m_stride;
+            const int x0 = std::max(maskLeft, left + o.dx);
+            const int x1 = std::min(maskRight, left + o.dx + m_width);
+            if (x1 <= x0) continue;
+            OrBytes(row + (x0 - maskLeft), src + (x0 - o.dx - left), x1 - x0);
+            inked[size_t(y - maskTop)] = true;
+        }
+    }
 
+    // The logical shape: every run of a logical row whose device pixels hold ink becomes a
+    // rectangle one pixel high.
     m_rects.reserve(4096);
     QRegion region;
     size_t flushed = 0;
@@ -214,23 +298,36 @@ QRegion CCaptionMask::Build(const caption_layout::Layout& layout, const QFont& f
             flushed += n;
         }
     };
-
-    for (int y = maskTop; y < maskBottom; ++y) {
-        uint8_t* row = m_row.data();
-        std::memset(row, 0, m_row.size());
-        bool any = false;
-        for (const auto& o : offsets) {
-            // Mask pixel (x, y) takes the base pixel (x - dx, y - dy).
-            const int by = y - o.dy - top;
-            if (by < 0 || by >= m_height) continue;
-            const uint8_t* src = m_base.data() + size_t(by) * m_stride;
-            const int x0 = std::max(maskLeft, left + o.dx);
-            const int x1 = std::min(maskRight, left + o.dx + m_width);
-            if (x1 <= x0) continue;
-            OrBytes(row + (x0 - maskLeft), src + (x0 - o.dx - left), x1 - x0);
-            any = true;
+    const int logicalLeft = grid.LogicalX(maskLeft);
+    const int logicalRight = grid.LogicalX(maskRight - 1) + 1;
+    std::vector<uint8_t> device(grid.Identity() ? 0 : size_t(m_inkStride));
+    m_row.resize(size_t(logicalRight - logicalLeft));
+    for (int ly = grid.LogicalY(maskTop); ly <= grid.LogicalY(maskBottom - 1); ++ly) {
+        const int y0 = std::max(grid.StartY(ly), maskTop);
+        const int y1 = std::min(grid.StartY(ly + 1), maskBottom);
+        if (grid.Identity()) {
+            if (inked[size_t(y0 - maskTop)])
+                AppendRuns(m_ink.data() + size_t(y0 - maskTop) * m_inkStride, maskWidth, maskLeft,
+                           ly, m_rects);
+        } else {
+            std::fill(device.begin(), device.end(), 0);
+            bool any = false;
+            for (int y = y0; y < y1; ++y) {
+                if (!inked[size_t(y - maskTop)]) continue;
+                OrBytes(device.data(), m_ink.data() + size_t(y - maskTop) * m_inkStride, maskWidth);
+                any = true;
+            }
+            if (any) {
+                for (int lx = logicalLeft; lx < logicalRight; ++lx) {
+                    const int x0 = std::max(grid.StartX(lx), maskLeft) - maskLeft;
+                    const int x1 = std::min(grid.StartX(lx + 1), maskRight) - maskLeft;
+                    uint8_t v = 0;
+                    for (int x = x0; x < x1; ++x) v |= device[size_t(x)];
+                    m_row[size_t(lx - logicalLeft)] = v;
+                }
+                AppendRuns(m_row.data(), int(m_row.size()), logicalLeft, ly, m_rects);
+            }
         }
-        if (any) AppendRuns(row, maskWidth, maskLeft, y, m_rects);
         const size_t pending = m_rects.size() - flushed;
         if (pending >= size_t(kBatch)) flush(flushed + pending / kBatch * kBatch);
     }

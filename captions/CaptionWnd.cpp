@@ -2,9 +2,9 @@
 
 #include <QFontMetrics>
 #include <QHash>
-#include <QPaintEvent>
 #include <QPainter>
 #include <algorithm>
+#include <cmath>
 
 namespace caption_font {
 
@@ -46,6 +46,15 @@ QFont Make(const QString& face, int cellHeight) {
 }
 
 }  // namespace caption_font
+
+namespace {
+
+// Qt's rounding of device coordinates: halves go up.
+int Round(double v) {
+    return int(std::floor(v + 0.5));
+}
+
+}  // namespace
 
 QColor ColourFromBgr(uint32_t bgr) {
     return QColor(int(bgr & 0xFF), int((bgr >> 8) & 0xFF), int((bgr >> 16) & 0xFF));
@@ -89,7 +98,16 @@ caption_layout::FontMetrics CCaptionWnd::RebuildFont(int contentWidth, int natur
     m_metrics =
         caption_layout::ComputeFont(contentWidth, naturalWidth, naturalHeight, m_style.sizeRatio);
     m_font = caption_font::Make(m_style.face, m_metrics.height);
+    m_fontRatio = devicePixelRatioF();
+    m_deviceFont = DeviceFont();
     return m_metrics;
+}
+
+QFont CCaptionWnd::DeviceFont() const {
+    // The caption font for the device cell height, floor(Hf x ratio): chosen by the same rule as
+    // the logical one, so the letters are as large as the logical font's scaled up.
+    if (m_fontRatio == 1 || m_metrics.height <= 0) return m_font;
+    return caption_font::Make(m_style.face, int(std::floor(m_metrics.height * m_fontRatio + 1e-9)));
 }
 
 void CCaptionWnd::PlaceOver(const QRect& captionArea, int pictureHeight) {
@@ -107,7 +125,8 @@ void CCaptionWnd::HideCaption() {
     m_layout = {};
     m_shape = {};
     m_coverage = {};
-    m_letters = {};
+    m_ink = {};
+    m_image = {};
     setMask(HiddenShape());
 }
 
@@ -125,6 +144,7 @@ bool CCaptionWnd::LayoutCaption(std::string_view captionText, std::span<const in
     params.extraLines = m_style.extraLines;
     if (params.width <= 0 || params.height <= 0 || m_metrics.height <= 0) return false;
 
+    // Lines are broken and measured with the logical font, so a ratio never changes them.
     const QFontMetrics fm(m_font);
     const auto measure = [&fm](std::string_view s) {
         return fm.horizontalAdvance(QString::fromUtf8(s.data(), qsizetype(s.size())));
@@ -132,15 +152,36 @@ bool CCaptionWnd::LayoutCaption(std::string_view captionText, std::span<const in
     caption_layout::Layout layout =
         caption_layout::LayoutCaption(captionText, lineEnds, params, measure);
     if (layout.Empty()) return false;
-
-    QRegion shape = m_mask.Build(layout, m_font);
-    // Nothing inked (no glyphs, or every row outside the area): the caption stays hidden.
-    if (shape.isEmpty()) return false;
-    shape.translate(0, layout.offsetY);
-    m_shape = std::move(shape);
     m_layout = std::move(layout);
+    // Nothing inked (no glyphs, or every row outside the area): the caption stays hidden.
+    if (!Reshape()) {
+        m_layout = {};
+        return false;
+    }
+    return true;
+}
+
+bool CCaptionWnd::Reshape() {
+    const double ratio = devicePixelRatioF();
+    if (ratio != m_fontRatio) {
+        m_fontRatio = ratio;
+        m_deviceFont = DeviceFont();
+    }
+    // The window's place in the top-level window decides how its logical pixels fall on device
+    // pixels at a fractional ratio.
+    const QPoint at = mapTo(window(), QPoint(0, 0));
+    m_grid = {ratio, at + QPoint(0, m_layout.offsetY)};
+    m_drawnAt = at;
+    QRegion shape = m_mask.Build(m_layout, m_deviceFont, m_grid);
+    if (shape.isEmpty()) return false;
+    shape.translate(0, m_layout.offsetY);
+    m_shape = std::move(shape);
+    // Device rows from the window's top to the caption block's.
+    const QPoint block(0, CaptionDeviceGrid{ratio, at}.StartY(m_layout.offsetY));
     m_coverage = m_mask.Coverage().copy();
-    m_coverageOrigin = m_mask.CoverageOrigin();
+    m_coverageOrigin = m_mask.CoverageOrigin() + block;
+    m_ink = m_mask.Ink().copy();
+    m_imageAt = m_mask.InkOrigin() + block;
     BuildLetters();
     setMask(m_shape);
     update();
@@ -148,31 +189,75 @@ bool CCaptionWnd::LayoutCaption(std::string_view captionText, std::span<const in
 }
 
 void CCaptionWnd::BuildLetters() {
-    // Letters in the text colour with the coverage as alpha, premultiplied.
-    const QImage& coverage = m_coverage;
-    if (coverage.isNull()) {
-        m_letters = {};
+    if (m_coverage.isNull() || m_ink.isNull()) {
+        m_image = {};
         return;
     }
-    m_letters = QImage(coverage.size(), QImage::Format_ARGB32_Premultiplied);
+    // In one pass: the ink in the outline colour, transparent elsewhere, and over it the letters
+    // in the text colour with the coverage as alpha, premultiplied and blended as QPainter's
+    // source-over blends them, so the pixels are those of painting the two one after the other.
     const QColor c = ColourFromBgr(m_style.textColour);
     const uint32_t r = uint32_t(c.red()), g = uint32_t(c.green()), b = uint32_t(c.blue());
-    for (int y = 0; y < coverage.height(); ++y) {
-        const uint8_t* src = coverage.constScanLine(y);
-        auto* dst = reinterpret_cast<uint32_t*>(m_letters.scanLine(y));
-        for (int x = 0; x < coverage.width(); ++x) {
-            const uint32_t a = src[x];
-            dst[x] = a == 0 ? 0u
-                            : (a << 24) | ((r * a + 127) / 255 << 16) | ((g * a + 127) / 255 << 8) |
-                                  ((b * a + 127) / 255);
+    const uint32_t outline = ColourFromBgr(m_style.outlineColour).rgb();  // opaque
+    const auto byteMul = [](uint32_t x, uint32_t a) {
+        uint32_t t = (x & 0xff00ff) * a;
+        t = ((t + ((t >> 8) & 0xff00ff) + 0x800080) >> 8) & 0xff00ff;
+        x = ((x >> 8) & 0xff00ff) * a;
+        x = (x + ((x >> 8) & 0xff00ff) + 0x800080) & 0xff00ff00;
+        return x | t;
+    };
+    m_image = QImage(m_ink.size(), QImage::Format_ARGB32_Premultiplied);
+    const QPoint at = m_imageAt - m_coverageOrigin;  // image pixel (0, 0) in the coverage
+    for (int y = 0; y < m_ink.height(); ++y) {
+        const uint8_t* ink = m_ink.constScanLine(y);
+        auto* dst = reinterpret_cast<uint32_t*>(m_image.scanLine(y));
+        for (int x = 0; x < m_ink.width(); ++x) dst[x] = ink[x] ? outline : 0u;
+        const int cy = y + at.y();
+        if (cy < 0 || cy >= m_coverage.height()) continue;
+        const uint8_t* coverage = m_coverage.constScanLine(cy);
+        const int x0 = std::max(0, -at.x()),
+                  x1 = std::min(m_ink.width(), m_coverage.width() - at.x());
+        for (int x = x0; x < x1; ++x) {
+            const uint32_t a = coverage[x + at.x()];
+            if (a == 0) continue;
+            const uint32_t letter = (a << 24) | ((r * a + 127) / 255 << 16) |
+                                    ((g * a + 127) / 255 << 8) | ((b * a + 127) / 255);
+            dst[x] = letter + byteMul(dst[x], 255 - a);
         }
     }
 }
 
-void CCaptionWnd::paintEvent(QPaintEvent* event) {
-    if (m_layout.Empty()) return;
+void CCaptionWnd::paintEvent(QPaintEvent*) {
+    if (m_layout.Empty() || m_image.isNull()) return;
     QPainter p(this);
-    // Every pixel of the shape shows the outline colour, the letters cover it in the text colour.
-    p.fillRect(event->rect(), ColourFromBgr(m_style.outlineColour));
-    p.drawImage(m_coverageOrigin + QPoint(0, m_layout.offsetY), m_letters);
+    const QTransform device = p.deviceTransform();  // the ratio's scale and the window's offset
+    const double ratio = device.m11();
+    const QPointF phase(Round(device.dx()) - device.dx(), Round(device.dy()) - device.dy());
+    const bool onGrid = device.type() <= QTransform::TxScale &&
+                        std::abs(ratio - m_grid.ratio) < 1e-9 &&
+                        std::abs(device.m22() - ratio) < 1e-9;
+    if (onGrid) {
+        // One image pixel on one device pixel, the window's origin rounded as its clip is.
+        p.setWorldTransform(
+            QTransform(1 / ratio, 0, 0, 1 / ratio, phase.x() / ratio, phase.y() / ratio));
+        p.drawImage(m_imageAt, m_image);
+    } else {
+        // Drawn for another ratio (a grab, or a screen change not yet drawn for): scaled.
+        const double built = m_grid.ratio;
+        p.drawImage(QRectF(QPointF(m_imageAt) / built, QSizeF(m_image.size()) / built), m_image);
+    }
+    // Moved to another ratio, or to another place at a fractional one: drawn again for it (the
+    // shape is set outside painting).
+    const double now = devicePixelRatioF();
+    const bool moved = now != std::floor(now) && mapTo(window(), QPoint(0, 0)) != m_drawnAt;
+    if (!m_reshapeQueued && (now != m_grid.ratio || moved)) {
+        m_reshapeQueued = true;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                m_reshapeQueued = false;
+                if (!m_layout.Empty() && !Reshape()) HideCaption();
+            },
+            Qt::QueuedConnection);
+    }
 }

@@ -4,6 +4,16 @@
 // picture shows through everywhere else. It is transparent for mouse events. Inside its shape it
 // paints the letters in the text colour and every other pixel in the outline colour.
 //
+// Device pixels: the layout (font cell, line pitch, caption area, line positions, line breaks)
+// is in logical pixels; the letters are cut with a second font for the cell height times the
+// device pixel ratio and drawn, with their ink copies, in device pixels (CCaptionMask). A widget
+// shape can only be given in logical pixels, so at a ratio other than 1 the shape is the logical
+// cover of the device ink, and the device pixels inside it without ink are left transparent:
+// the window is not opaque, so the picture beneath is painted there first and shows through.
+// At ratio 1 the shape is exactly the ink and every pixel inside it is painted, as before. The
+// painted image is made once per caption, style and size; a repaint (the picture beneath
+// repaints every frame) only copies it.
+//
 // How the frame drives it:
 //   - at start-up: caption_font::RegisterSubstitutes() once (before any caption font is made);
 //   - SetStyle() after loading the settings and when the settings dialog applies; a changed face
@@ -66,7 +76,8 @@ class CCaptionWnd : public QWidget {
     void SetSizeRatio(int sizeRatio);
 
     // Font computation: Hf and Sp from the content width, the natural size and the size ratio;
-    // recreates the caption font. Returns the metrics (their Pitch() is the caption line pitch).
+    // recreates the caption font (logical, for measuring the lines) and the device font.
+    // Returns the metrics (their Pitch() is the caption line pitch).
     caption_layout::FontMetrics RebuildFont(int contentWidth, int naturalWidth, int naturalHeight);
     caption_layout::FontMetrics Metrics() const { return m_metrics; }
     const QFont& CaptionFont() const { return m_font; }
@@ -92,18 +103,30 @@ class CCaptionWnd : public QWidget {
 
   private:
     QRegion HiddenShape() const;
+    // Draws the current layout's mask in device pixels for the window's place and ratio, and
+    // sets the shape. False when nothing is inked.
+    bool Reshape();
     void BuildLetters();
+    QFont DeviceFont() const;
 
     CaptionStyle m_style;
     caption_layout::FontMetrics m_metrics;
-    QFont m_font;
+    QFont m_font;        // logical: line breaking and widths
+    QFont m_deviceFont;  // the cell height times m_fontRatio: the letters
+    double m_fontRatio = 1;
     int m_pictureHeight = 0;
     caption_layout::Layout m_layout;
     CCaptionMask m_mask;
-    // The caption on screen: its shape, the coverage of its letters (a copy taken together with
-    // the shape, so both always belong to the same caption) and the letters in the text colour.
+    // The caption on screen: its shape, the coverage of its letters and its ink (copies taken
+    // together with the shape, so all belong to the same caption, in device pixels) and the
+    // painted image: the ink in the outline colour under the letters in the text colour.
     QRegion m_shape;
+    CaptionDeviceGrid m_grid;  // the grid the caption was drawn for
     QImage m_coverage;
     QPoint m_coverageOrigin;
-    QImage m_letters;
+    QImage m_ink;
+    QPoint m_imageAt;  // device position of m_ink and m_image in the window
+    QImage m_image;
+    QPoint m_drawnAt;  // the window's place in the top-level window when it was drawn
+    bool m_reshapeQueued = false;
 };
