@@ -60,9 +60,7 @@ TEST(MprisRules, UriOpensAsAPlaylistEntryWould) {
                 {"file:///a%0A.mp4", ""},
                 {"file://elsewhere/a.mp4", ""},
                 {"file:a.mp4", ""},
-                {"/a.mp4", ""},
-                {"a.mp4", ""},
-                {"javascript:x", ""}};
+                {"a.mp4", ""}};
     for (const auto& r : rows) EXPECT_EQ(mr::PathForUri(r.uri), r.path) << r.uri;
 }
 
