@@ -282,13 +282,9 @@ void CMpris::SetPosition(const QDBusObjectPath& trackId, qlonglong positionUs) {
 // Opened as a path handed over by a second start: a single medium, or a playlist file.
 void CMpris::OpenUri(const QString& uri) {
     if (frame_->shutDown_) return;
-    const QUrl url(uri);
-    QString path;
-    if (url.isLocalFile()) {
-        path = url.toLocalFile();
-    } else if (velmora::playback::IsStreamAddress(uri.toStdString())) {
-        path = uri;
-    }
+    // Read as a playlist's entry: an escaped zero byte must not cut the path short (the file
+    // before it would open), and a file URL of another host names nothing here.
+    const QString path = QString::fromStdString(mr::PathForUri(uri.toStdString()));
     if (!path.isEmpty()) frame_->OnHandOver(path);
 }
 

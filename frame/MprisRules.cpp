@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "playback/PlayList.h"
+
 namespace mpris_rules {
 
 const char* PlaybackStatus(long openState, long playState) {
@@ -34,6 +36,13 @@ std::optional<int> StepForVolume(double volume) {
 
 bool PositionOnTrack(std::int64_t positionUs, std::int64_t lengthUs) {
     return positionUs >= 0 && positionUs <= lengthUs && lengthUs > 0;
+}
+
+std::string PathForUri(std::string_view uri) {
+    const bool file = uri.size() >= 5 && (uri[0] | 0x20) == 'f' && (uri[1] | 0x20) == 'i' &&
+                      (uri[2] | 0x20) == 'l' && (uri[3] | 0x20) == 'e' && uri[4] == ':';
+    if (!file && !velmora::playback::IsStreamAddress(uri)) return {};
+    return velmora::playback::ResolveM3uEntry(uri, {});
 }
 
 std::string TrackTitle(std::string_view path) {

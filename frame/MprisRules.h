@@ -27,6 +27,11 @@ std::optional<int> StepForVolume(double volume);
 // none.
 bool PositionOnTrack(std::int64_t positionUs, std::int64_t lengthUs);
 
+// What OpenUri opens for a URI: a file URL of this host as its path, a network address the player
+// streams as written; empty for anything else (no scheme, other schemes or hosts, an escape that
+// decodes to a zero byte or another control character), as for a playlist's entries.
+std::string PathForUri(std::string_view uri);
+
 // A track's title: the last part of its path or address after "/" or "\", or the whole of it when
 // that part is empty ("http://host/").
 std::string TrackTitle(std::string_view path);

@@ -148,6 +148,18 @@ TEST_F(Mpris, PlayerctlDrivesAndReadsAPlayingPlaylist) {
     EXPECT_EQ(Ctl({"metadata", "xesam:title"}), "첫째 곡.mp4");
     EXPECT_EQ(Ctl({"status"}), "Playing");
 
+    // A file address is read as a playlist's: of this host only, and never cut short at an
+    // escaped zero byte, which would open another file than the one named.
+    const QString secondUrl = QUrl::fromLocalFile(second).toString(QUrl::FullyEncoded);
+    for (const QString& uri : {secondUrl + "%00.txt", "file://elsewhere" + secondUrl.mid(7)})
+        Run("busctl", {"--user", "call", "org.mpris.MediaPlayer2.velmora", kPath, kPlayer,
+                       "OpenUri", "s", uri});
+    testenv::Spin(1000);
+    EXPECT_EQ(Ctl({"metadata", "xesam:title"}), "첫째 곡.mp4");
+    Run("busctl", {"--user", "call", "org.mpris.MediaPlayer2.velmora", kPath, kPlayer, "OpenUri",
+                   "s", "file://localhost" + secondUrl.mid(7)});
+    EXPECT_TRUE(Becomes({"metadata", "xesam:title"}, "둘째.mp4"));
+
     Run("busctl", {"--user", "call", "org.mpris.MediaPlayer2.velmora", kPath,
                    "org.mpris.MediaPlayer2", "Quit"});
     EXPECT_TRUE(player->waitForFinished(20000));

@@ -50,6 +50,20 @@ TEST(MprisRules, PositionMustLieOnTheTrack) {
     EXPECT_FALSE(mr::PositionOnTrack(0, 0));  // unknown length: a live stream
 }
 
+TEST(MprisRules, UriOpensAsAPlaylistEntryWould) {
+    const struct {
+        const char *uri, *path;
+    } rows[] = {{"file:///a/b%20c.mp4", "/a/b c.mp4"},
+                {"FILE://localhost/a.mp4", "/a.mp4"},
+                {"http://host/live.asf", "http://host/live.asf"},
+                {"file:///a.mp4%00.txt", ""},
+                {"file:///a%0A.mp4", ""},
+                {"file://elsewhere/a.mp4", ""},
+                {"file:a.mp4", ""},
+                {"a.mp4", ""}};
+    for (const auto& r : rows) EXPECT_EQ(mr::PathForUri(r.uri), r.path) << r.uri;
+}
+
 TEST(MprisRules, TitleIsTheLastPartOfThePath) {
     const struct {
         const char *path, *title;
