@@ -72,6 +72,5 @@ class CMpris : public QObject {
     QTimer announce_;  // coalesces the changes of one turn of the event loop
     QVariantMap announced_;
     bool published_ = false;
-    bool named_ = false;
     quint64 track_ = 0;  // counts the media opened: each is a new track
 };
