@@ -10,7 +10,6 @@ namespace {
 using velmora::playback::ChooseVideoPath;
 using velmora::playback::VideoPath;
 using velmora::playback::VideoPathFacts;
-using velmora::playback::VideoPathNeedsProbe;
 
 constexpr auto GL = VideoPath::OpenGl, SW = VideoPath::Software;
 
@@ -51,14 +50,6 @@ TEST(VideoPathRuleTest, RendererAndContextChooseThePath) {
         VideoPathFacts facts{r.override, r.gpuDevice, r.glContext, r.renderer, r.vendor};
         EXPECT_EQ(ChooseVideoPath(facts), r.expected);
     }
-}
-
-// The probe (a GL context, tens of milliseconds) runs only where its answer can matter.
-TEST(VideoPathRuleTest, ProbeOnlyWhereItCanChooseOpenGl) {
-    EXPECT_TRUE(VideoPathNeedsProbe("", true));
-    EXPECT_TRUE(VideoPathNeedsProbe("gl", false));
-    EXPECT_FALSE(VideoPathNeedsProbe("", false));
-    EXPECT_FALSE(VideoPathNeedsProbe("sw", true));
 }
 
 }  // namespace

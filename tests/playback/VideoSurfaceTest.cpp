@@ -100,6 +100,13 @@ TEST_P(VideoSurfaceTest, AOnePixelCheckerShownOneToOneStaysACheckerOnScreen) {
     window.show();
     EXPECT_TRUE(WaitUntil([&] { return Mismatches(Screenshot(&window)) == 0; }, 15000, 100))
         << Mismatches(Screenshot(&window)) << " pixels differ on screen";
+    // Drawn into a buffer with alpha, as a Wayland window's is: the picture must be opaque.
+    QImage buffer(window.size() * dpr, QImage::Format_ARGB32_Premultiplied);
+    buffer.setDevicePixelRatio(dpr);
+    buffer.fill(Qt::transparent);
+    window.render(&buffer);
+    EXPECT_EQ(Mismatches(buffer), 0);
+    EXPECT_EQ(qAlpha(buffer.pixel(kWidth / 2, kHeight / 2)), 255);
     const qint64 shown = surface->FramesRendered();
     EXPECT_TRUE(WaitUntil([&] { return surface->FramesRendered() > shown + 3; }, 15000));
 
