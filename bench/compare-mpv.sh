@@ -6,6 +6,9 @@
 #     first frame rendered, for mpv from its start to "first video frame after restart shown" in
 #     its log (both exclude the dynamic loader);
 #   - frames dropped by each.
+#   - the OpenGL path: Velmora's OpenGL surface forced (play_clip --video gl) against
+#     mpv --vo=gpu, both with hwdec=auto-safe, CPU time and ratio (see compare_gl below; skipped
+#     with VELMORA_BENCH_GL=0).
 # Usage: bench/compare-mpv.sh [build-dir] [runs]   (defaults: build, 3)
 # Targets: CPU ratio <= 1.10, first-frame ratio <= 1.0.
 set -euo pipefail
@@ -81,3 +84,49 @@ echo "per run first frame ms (Velmora mpv):"
 paste <(grep -h '^first_frame_ms' "$work"/vf.log.* | awk '{print $2}') \
       <(grep -h 'first video frame after restart shown' "$work"/mf.mpvlog.* |
         sed 's/^\[ *\([0-9.]*\)\].*/\1/' | awk '{print $1 * 1000}')
+
+# --- OpenGL path: Velmora's OpenGL surface against mpv --vo=gpu ---
+# Both draw with the OpenGL renderer the display offers and ask for hwdec=auto-safe (mpv is told
+# with --gpu-sw=yes to accept a software renderer, which it refuses by default). Under Xvfb that
+# renderer is Mesa's llvmpipe, which rasterises on the CPU, and no hardware decoder exists: both
+# players decode in software and their "GPU" work lands on the CPU, so the ratio measures the
+# players' own overhead around the same renderer. On a real GPU, decoding (VA-API/NVDEC via
+# auto-safe) and scaling/conversion move off the CPU for both, so both CPU figures drop several
+# times; what stays is the players' per-frame bookkeeping, where Velmora adds one framebuffer blit
+# (GPU work) and Qt's composition of the window.
+compare_gl() {
+    local gl_args=(--vo=gpu --gpu-sw=yes --hwdec=auto-safe --ao=null --msg-level=all=error,statusline=status
+                   --geometry=1280x720+1300+0)
+    echo
+    local renderer
+    renderer=$(mpv --vo=gpu --ao=null --frames=1 -v "$clip" 2>&1 |
+               sed -n "s/.*GL_RENDERER='\\(.*\\)'.*/\\1/p" | head -1) || true
+    echo "OpenGL path: renderer ${renderer:-unknown}; $runs runs"
+    for i in $(seq "$runs"); do
+        cpu_of "$work/gcpu-v.$i" "$work/gv.log.$i" "$play_clip" --video gl --window 1280x720+0+0 \
+            "$clip" &
+        local vpid=$!
+        cpu_of "$work/gcpu-m.$i" "$work/gm.log.$i" mpv "${gl_args[@]}" \
+            --term-status-msg='DROP ${frame-drop-count} ${vo-drop-frame-count}' "$clip" &
+        local mpid=$!
+        wait "$vpid" "$mpid"
+        grep -q '^video_path gl' "$work/gv.log.$i" ||
+            { echo "play_clip did not use the OpenGL surface:"; cat "$work/gv.log.$i"; return 1; }
+    done
+    local v m vd md vf
+    v=$(cat "$work"/gcpu-v.* | median)
+    m=$(cat "$work"/gcpu-m.* | median)
+    vd=$(grep -h '^dropped' "$work"/gv.log.* | awk '{print $2}' | median)
+    vf=$(grep -h '^frames' "$work"/gv.log.* | awk '{print $2}' | median)
+    md=$(for f in "$work"/gm.log.*; do
+             tr '\r' '\n' <"$f" | grep -a -o 'DROP [0-9]* [0-9]*' | tail -1 | awk '{print $2 + $3}'
+         done | median)
+    printf '%-28s %10s %10s %8s\n' "" "Velmora gl" "mpv gpu" "ratio"
+    printf '%-28s %10.3f %10.3f %8.2f\n' "CPU seconds (median)" "$v" "$m" \
+        "$(awk -v a="$v" -v b="$m" 'BEGIN {print (b > 0) ? a / b : 0}')"
+    printf '%-28s %10s %10s\n' "dropped frames (median)" "$vd" "$md"
+    printf '%-28s %10s\n' "frames rendered (median)" "$vf"
+    echo "per run CPU (Velmora gl, mpv gpu):"; paste <(cat "$work"/gcpu-v.*) <(cat "$work"/gcpu-m.*)
+}
+[ "${VELMORA_BENCH_GL:-1}" = 0 ] || compare_gl
+# --- end of OpenGL path ---

@@ -3,6 +3,8 @@
 //   first_frame_ms <milliseconds from process start to the first frame rendered>
 //   dropped <frames dropped by the player>
 //   frames <frames rendered>
+//   video_path <gl or sw: the surface that rendered>
+// --video gl|sw picks the video surface (as VELMORA_VIDEO does) instead of the automatic choice.
 // Used by bench/compare-mpv.sh.
 
 #include <QApplication>
@@ -12,6 +14,7 @@
 #include <clocale>
 #include <cstdio>
 
+#include "playback/GlVideoSurface.h"
 #include "playback/MediaPlayer2.h"
 #include "playback/MediaWindow.h"
 #include "playback/MpvHandle.h"
@@ -35,13 +38,16 @@ int main(int argc, char** argv) {
     for (int i = 1; i < args.size(); ++i) {
         if (args[i] == "--first-frame")
             firstFrameOnly = true;
+        else if (args[i] == "--video" && i + 1 < args.size())
+            qputenv("VELMORA_VIDEO", args[++i].toUtf8());
         else if (args[i] == "--window" && i + 1 < args.size())
             std::sscanf(args[++i].toUtf8().constData(), "%dx%d+%d+%d", &w, &h, &x, &y);
         else
             file = args[i];
     }
     if (file.isEmpty()) {
-        std::fprintf(stderr, "usage: play_clip [--first-frame] [--window WxH+X+Y] FILE\n");
+        std::fprintf(stderr,
+                     "usage: play_clip [--first-frame] [--video gl|sw] [--window WxH+X+Y] FILE\n");
         return 2;
     }
 
@@ -50,6 +56,8 @@ int main(int argc, char** argv) {
     window.setGeometry(x, y, w, h);
     CMediaPlayer2 player(&window);
     mark("player");
+    const bool gl = dynamic_cast<CGlVideoSurface*>(player.MediaWindow()->Surface()) != nullptr;
+    std::printf("video_path %s\n", gl ? "gl" : "sw");
     QObject::connect(&player, &CMediaPlayer2::OpenStateChange, &app, [&](long, long n) {
         mark(n == 6 ? "open 6" : n == 5 ? "open 5" : "open 0");
     });

@@ -4,6 +4,7 @@
 
 #include <mpv/client.h>
 #include <mpv/render.h>
+#include <mpv/render_gl.h>
 
 #include <QByteArray>
 #include <QMetaObject>
@@ -101,11 +102,7 @@ CMpvHandle::CMpvHandle(const Options& options, QObject* parent) : QObject(parent
 }
 
 CMpvHandle::~CMpvHandle() {
-    if (m_render) {
-        mpv_render_context_set_update_callback(m_render, nullptr, nullptr);
-        mpv_render_context_free(m_render);
-        m_render = nullptr;
-    }
+    FreeRenderContext();
     if (m_mpv) {
         mpv_set_wakeup_callback(m_mpv, nullptr, nullptr);
         mpv_terminate_destroy(m_mpv);
@@ -263,4 +260,49 @@ bool CMpvHandle::RenderSw(int width, int height, size_t stride, void* pixels) {
         {MPV_RENDER_PARAM_INVALID, nullptr},
     };
     return mpv_render_context_render(m_render, params) >= 0;
+}
+
+void CMpvHandle::FreeRenderContext() {
+    if (!m_render) return;
+    emit RenderContextClosing();
+    mpv_render_context_set_update_callback(m_render, nullptr, nullptr);
+    mpv_render_context_free(m_render);
+    m_render = nullptr;
+}
+
+bool CMpvHandle::CreateGlRenderContext(GetProcAddress getProcAddress, void* glContext) {
+    if (!m_mpv || !getProcAddress) return false;
+    if (m_render) return true;
+    mpv_opengl_init_params gl{};
+    gl.get_proc_address = getProcAddress;
+    gl.get_proc_address_ctx = glContext;
+    mpv_render_param params[] = {
+        {MPV_RENDER_PARAM_API_TYPE, const_cast<char*>(MPV_RENDER_API_TYPE_OPENGL)},
+        {MPV_RENDER_PARAM_OPENGL_INIT_PARAMS, &gl},
+        {MPV_RENDER_PARAM_INVALID, nullptr},
+    };
+    if (mpv_render_context_create(&m_render, m_mpv, params) < 0) {
+        m_render = nullptr;
+        return false;
+    }
+    mpv_render_context_set_update_callback(m_render, &CMpvHandle::OnRenderUpdate, this);
+    // The GPU decodes where the driver's path is known to be sound; elsewhere mpv decodes itself.
+    mpv_set_property_string(m_mpv, "hwdec", "auto-safe");
+    return true;
+}
+
+bool CMpvHandle::RenderGl(unsigned fbo, int width, int height, bool flipY) {
+    if (!m_render || width <= 0 || height <= 0) return false;
+    mpv_opengl_fbo target{static_cast<int>(fbo), width, height, 0};
+    int flip = flipY ? 1 : 0;
+    mpv_render_param params[] = {
+        {MPV_RENDER_PARAM_OPENGL_FBO, &target},
+        {MPV_RENDER_PARAM_FLIP_Y, &flip},
+        {MPV_RENDER_PARAM_INVALID, nullptr},
+    };
+    return mpv_render_context_render(m_render, params) >= 0;
+}
+
+void CMpvHandle::ReportSwap() {
+    if (m_render) mpv_render_context_report_swap(m_render);
 }

@@ -56,6 +56,18 @@ class CMpvHandle : public QObject {
     bool FrameUpdatePending();
     bool RenderSw(int width, int height, size_t stride, void* pixels);
 
+    // OpenGL rendering (the render API's "opengl" backend) with hardware decoding where it is safe.
+    // The context is created once, with glContext current; every later call into it (RenderGl,
+    // ReportSwap, FreeRenderContext) needs that same GL context current. RenderGl draws the current
+    // frame into the framebuffer object fbo of width x height pixels, upside down when flipY.
+    using GetProcAddress = void* (*)(void* glContext, const char* name);
+    bool CreateGlRenderContext(GetProcAddress getProcAddress, void* glContext);
+    bool RenderGl(unsigned fbo, int width, int height, bool flipY);
+    void ReportSwap();
+    // Frees the render context now (the GL one needs its GL context current): the video output
+    // stops. Also done by the destructor, which emits RenderContextClosing first.
+    void FreeRenderContext();
+
   signals:
     void PropertyChanged(const QString& name, const QVariant& value);
     void PropertyReply(quint64 tag, const QString& name, const QVariant& value);
@@ -67,6 +79,8 @@ class CMpvHandle : public QObject {
     void EndFile(int reason, int error, qint64 entryId);
     void PlaybackRestart();
     void FrameReady();
+    // The render context is about to be freed: a GL surface makes its GL context current.
+    void RenderContextClosing();
 
   private:
     static void OnWakeup(void* self);

@@ -24,10 +24,6 @@ void MakeOpaque(QImage& image) {
 }
 }  // namespace
 
-IVideoSurface* CreateVideoSurface(CMpvHandle* handle, QWidget* parent) {
-    return new CSwVideoSurface(handle, parent);
-}
-
 void CSwVideoSurface::AlignedFree::operator()(uchar* p) const {
     std::free(p);
 }

@@ -1,7 +1,7 @@
 #pragma once
 // The video surface: a widget that shows the player's video frames. The media window holds one
-// and does not know which kind it is (software rendering now; an OpenGL one can be added behind
-// the same interface and chosen in CreateVideoSurface).
+// and does not know which kind it is: OpenGL (a hardware renderer) or software rendering, chosen
+// in CreateVideoSurface.
 
 #include <QImage>
 #include <QWidget>
@@ -21,5 +21,7 @@ class IVideoSurface {
 };
 
 // Creates the surface for handle as a child of parent. Creates the handle's render context, so it
-// must be called before any file is loaded.
+// must be called before any file is loaded. The OpenGL surface when a context of a hardware
+// renderer can be made (VELMORA_VIDEO=gl forces it wherever a context can be made, =sw never),
+// else the software one.
 IVideoSurface* CreateVideoSurface(CMpvHandle* handle, QWidget* parent);

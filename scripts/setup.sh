@@ -11,7 +11,7 @@ build=${VELMORA_BUILD_DIR:-build}
 
 packages=(
     cmake g++ make pkg-config
-    qt6-base-dev qt6-base-dev-tools libgl-dev
+    qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev libgl-dev libgl1-mesa-dri libglx-mesa0 libegl-mesa0
     libmpv-dev ffmpeg qt6-wayland libxcb1-dev
     fonts-nanum fonts-baekmuk
 )

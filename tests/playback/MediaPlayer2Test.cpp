@@ -1,16 +1,14 @@
 // CMediaPlayer2 against real clips and a live source: state sequences, end of stream, errors,
-// picture size, seeks, stop, volume, captions and the picture the media window shows.
+// picture size, seeks, stop, volume and captions (the picture shown: VideoSurfaceTest).
 
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
 #include <QCoreApplication>
 #include <QFile>
-#include <QImage>
 #include <QMouseEvent>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QWidget>
 #include <array>
 #include <csignal>
 
@@ -282,34 +280,6 @@ TEST(MediaPlayer2Test, LiveSourceStallAndRefusedSeek) {
     testenv::Spin(1500);
     EXPECT_EQ(rec.texts.size(), shown);
     EXPECT_EQ(rec.errors, 0);
-}
-
-TEST(MediaPlayer2Test, MediaWindowShowsThePicture) {
-    QWidget top;
-    top.resize(600, 480);
-    CMediaPlayer2 p(&top);
-    CMediaWindow* w = p.MediaWindow();
-    w->setGeometry(-35, 0, 640, 480);  // partly outside its parent, as the frame may place it
-    top.show();
-    ASSERT_TRUE(OpenAndWait(p, testenv::VideoClip()));
-    p.SetCurrentPosition(1.0);
-    p.Pause();
-    ASSERT_TRUE(WaitUntil([&] { return w->Surface()->FramesRendered() > 3; }));
-    testenv::Spin(300);
-
-    // Drawn into a buffer with alpha, as a Wayland window's is: the picture must be opaque.
-    QImage shot(top.size(), QImage::Format_ARGB32_Premultiplied);
-    shot.fill(Qt::transparent);
-    top.render(&shot);
-    // testsrc: vertical bars 40 of 320 px wide; magenta, blue, yellow and green in the middle.
-    const std::pair<int, QRgb> bars[] = {
-        {2, qRgb(255, 0, 255)}, {3, qRgb(0, 0, 255)}, {4, qRgb(255, 255, 0)}, {5, qRgb(0, 255, 0)}};
-    for (const auto& [column, colour] : bars) {
-        const QRgb c = shot.pixel((column * 40 + 20) * 2 - 35, 200);  // scaled by 2, shifted
-        for (int shift : {16, 8, 0})                                  // red, green, blue
-            EXPECT_NEAR(int(c >> shift & 255), int(colour >> shift & 255), 40) << column;
-        EXPECT_EQ(qAlpha(c), 255) << column;
-    }
 }
 
 TEST(MediaPlayer2Test, MouseEventsCarryButtonsShiftAndPosition) {

@@ -1,0 +1,173 @@
+#include "playback/GlVideoSurface.h"
+
+#include <QOffscreenSurface>
+#include <QOpenGLContext>
+#include <QOpenGLExtraFunctions>
+#include <QOpenGLFramebufferObject>
+#include <QPainter>
+
+#include "playback/MpvHandle.h"
+
+// Qt's global share context: the contexts Qt creates for windows share with it. Public since
+// Qt 5.4 through Qt::AA_ShareOpenGLContexts, which only works before the application exists.
+Q_GUI_EXPORT void qt_gl_set_global_share_context(QOpenGLContext* context);
+
+namespace {
+// Frames are rendered at most at this size, as on the software surface.
+constexpr int kMaxRenderSide = 4096;
+
+// QOpenGLWidget answers 1 until its own context exists (the window shown); its window knows the
+// screen's ratio from the start.
+qreal DevicePixelRatio(const QWidget* w) {
+    return w->window()->devicePixelRatioF();
+}
+
+void* GetProcAddress(void* context, const char* name) {
+    return reinterpret_cast<void*>(static_cast<QOpenGLContext*>(context)->getProcAddress(name));
+}
+}  // namespace
+
+CGlVideoSurface* CGlVideoSurface::Create(CMpvHandle* handle, QWidget* parent,
+                                         std::unique_ptr<QOpenGLContext> context,
+                                         std::unique_ptr<QOffscreenSurface> offscreen) {
+    if (!handle || !context || !offscreen || !context->makeCurrent(offscreen.get())) return nullptr;
+    const bool created = handle->CreateGlRenderContext(&GetProcAddress, context.get());
+    context->doneCurrent();
+    if (!created) return nullptr;
+    return new CGlVideoSurface(handle, parent, std::move(context), std::move(offscreen));
+}
+
+CGlVideoSurface::CGlVideoSurface(CMpvHandle* handle, QWidget* parent,
+                                 std::unique_ptr<QOpenGLContext> context,
+                                 std::unique_ptr<QOffscreenSurface> offscreen)
+    : QOpenGLWidget(parent),
+      m_handle(handle),
+      m_offscreen(std::move(offscreen)),
+      m_context(std::move(context)) {
+    setAttribute(Qt::WA_TransparentForMouseEvents);  // the media window takes the mouse
+    if (!QOpenGLContext::globalShareContext()) qt_gl_set_global_share_context(m_context.get());
+    connect(handle, &CMpvHandle::FrameReady, this, &CGlVideoSurface::OnFrameReady);
+    // Freed with the handle: mpv releases its GL objects, so the context must be current.
+    connect(handle, &CMpvHandle::RenderContextClosing, this, [this] { MakeOwnCurrent(); });
+    connect(this, &QOpenGLWidget::frameSwapped, this, [this] {
+        if (m_handle) m_handle->ReportSwap();
+    });
+}
+
+CGlVideoSurface::~CGlVideoSurface() {
+    if (m_handle) m_handle->FreeRenderContext();  // while our context is still there
+    if (MakeOwnCurrent()) {
+        m_fbo.reset();
+        m_context->doneCurrent();
+    }
+    if (QOpenGLContext::globalShareContext() == m_context.get())
+        qt_gl_set_global_share_context(nullptr);
+    makeCurrent();
+    DropWidgetResources();
+    doneCurrent();
+}
+
+bool CGlVideoSurface::MakeOwnCurrent() const {
+    return m_context->makeCurrent(m_offscreen.get());
+}
+
+void CGlVideoSurface::Clear() {
+    m_hasFrame = false;
+    update();
+}
+
+void CGlVideoSurface::OnFrameReady() {
+    if (m_handle && m_handle->FrameUpdatePending()) Render();
+}
+
+void CGlVideoSurface::Render() {
+    if (!m_handle) return;
+    const QSize size = (QSizeF(this->size()) * DevicePixelRatio(this))
+                           .toSize()
+                           .boundedTo(QSize(kMaxRenderSide, kMaxRenderSide));
+    if (size.isEmpty() || !MakeOwnCurrent()) return;
+    if (!m_fbo || m_fbo->size() != size) {
+        m_fbo = std::make_unique<QOpenGLFramebufferObject>(size);
+        ++m_fboGeneration;
+        if (!m_fbo->isValid()) {
+            m_fbo.reset();
+            return;
+        }
+    }
+    // Top row first in the framebuffer's memory: read back as it stands, flipped when shown.
+    if (!m_handle->RenderGl(m_fbo->handle(), size.width(), size.height(), false)) return;
+    // The widget's context reads the texture next: the commands must reach the GPU first.
+    m_context->functions()->glFlush();
+    m_hasFrame = true;
+    ++m_frames;
+    update();
+}
+
+QImage CGlVideoSurface::ReadBack() const {
+    if (!m_fbo || !MakeOwnCurrent()) return {};
+    QImage image(m_fbo->size(), QImage::Format_RGBA8888);
+    QOpenGLFunctions* f = m_context->functions();
+    f->glBindFramebuffer(GL_FRAMEBUFFER, m_fbo->handle());
+    f->glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    f->glReadPixels(0, 0, image.width(), image.height(), GL_RGBA, GL_UNSIGNED_BYTE, image.bits());
+    f->glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    image = image.convertToFormat(QImage::Format_RGB32);
+    image.setDevicePixelRatio(DevicePixelRatio(this));
+    return image;
+}
+
+QImage CGlVideoSurface::LastFrame() const {
+    return m_hasFrame ? ReadBack() : QImage();
+}
+
+void CGlVideoSurface::initializeGL() {
+    m_readFbo = 0;
+    m_readFboGeneration = -1;
+    QOpenGLContext* own = context();
+    connect(own, &QOpenGLContext::aboutToBeDestroyed, this, &CGlVideoSurface::DropWidgetResources,
+            Qt::DirectConnection);
+    m_canBlit =
+        QOpenGLContext::areSharing(m_context.get(), own) && own->format().majorVersion() >= 3;
+}
+
+void CGlVideoSurface::DropWidgetResources() {
+    if (m_readFbo && context() && QOpenGLContext::currentContext() == context())
+        context()->functions()->glDeleteFramebuffers(1, &m_readFbo);
+    m_readFbo = 0;
+    m_readFboGeneration = -1;
+}
+
+void CGlVideoSurface::paintGL() {
+    QOpenGLExtraFunctions* f = context()->extraFunctions();
+    f->glClearColor(0, 0, 0, 1);
+    f->glClear(GL_COLOR_BUFFER_BIT);
+    if (!m_hasFrame || !m_fbo) return;
+    if (!m_canBlit) {
+        // The picture lives in a context this one does not share with: through memory.
+        const QImage picture = ReadBack();
+        makeCurrent();
+        QPainter p(this);
+        p.drawImage(rect(), picture);
+        return;
+    }
+    if (m_readFboGeneration != m_fboGeneration) {
+        if (!m_readFbo) f->glGenFramebuffers(1, &m_readFbo);
+        f->glBindFramebuffer(GL_FRAMEBUFFER, m_readFbo);
+        f->glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D,
+                                  m_fbo->texture(), 0);
+        m_readFboGeneration = m_fboGeneration;
+    }
+    const QSize from = m_fbo->size();
+    const QSize to = (QSizeF(size()) * DevicePixelRatio(this)).toSize();
+    f->glBindFramebuffer(GL_READ_FRAMEBUFFER, m_readFbo);
+    f->glBindFramebuffer(GL_DRAW_FRAMEBUFFER, defaultFramebufferObject());
+    // The widget's framebuffer has its bottom row first: the picture goes in upside down.
+    f->glBlitFramebuffer(0, 0, from.width(), from.height(), 0, to.height(), to.width(), 0,
+                         GL_COLOR_BUFFER_BIT, from == to ? GL_NEAREST : GL_LINEAR);
+    f->glBindFramebuffer(GL_FRAMEBUFFER, defaultFramebufferObject());
+}
+
+void CGlVideoSurface::resizeEvent(QResizeEvent* event) {
+    QOpenGLWidget::resizeEvent(event);
+    if (m_hasFrame) Render();  // redraw the current frame at the new size
+}
