@@ -126,6 +126,28 @@ TEST(CaptionWnd, ShapeIsTheLogicalCoverOfTheDeviceInk) {
     }
 }
 
+TEST(CaptionWnd, GlyphCacheStaysWithinItsByteBudgetAtLargeRatios) {
+    // Device glyphs grow with the square of the ratio: captions of ever new syllables, cut at
+    // ratio 4 with the device cell of a full-screen caption, keep at most the budget plus one
+    // caption's glyphs.
+    Scene s = MakeScene();
+    const QFont font = caption_font::Make("굴림", 400);
+    const CaptionDeviceGrid grid{4, {0, 0}};
+    CCaptionMask mask;
+    char32_t syllable = U'가';
+    for (int i = 0; i < 40; ++i) {
+        std::u32string text;
+        for (int k = 0; k < 12; ++k) text += syllable++;
+        ASSERT_TRUE(Layout(s.wnd, QString::fromStdU32String(text).toStdString()));
+        CCaptionMask one;
+        one.Build(s.wnd->CurrentLayout(), font, grid);
+        mask.Build(s.wnd->CurrentLayout(), font, grid);
+        ASSERT_LE(mask.CachedGlyphBytes(),
+                  CCaptionMask::kMaxCachedGlyphBytes + one.CachedGlyphBytes())
+            << i;
+    }
+}
+
 TEST(CaptionWnd, HiddenCasesShowNothing) {
     Scene s = MakeScene();
     auto allBackground = [&](const QRect& r) {
