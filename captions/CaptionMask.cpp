@@ -149,12 +149,14 @@ const CCaptionMask::Glyph& CCaptionMask::GlyphFor(const QRawFont& font, quint32 
         }
     }
     ++m_glyphCount;
+    m_glyphBytes += g.coverage.size();
     return glyphs.emplace(index, std::move(g)).first->second;
 }
 
 void CCaptionMask::ClearGlyphCache() {
     m_glyphs.clear();
     m_glyphCount = 0;
+    m_glyphBytes = 0;
 }
 
 QImage CCaptionMask::Coverage() const {
@@ -175,7 +177,9 @@ QRegion CCaptionMask::Build(const caption_layout::Layout& layout, const QFont& f
     m_inkWidth = m_inkHeight = 0;
     if (layout.Empty() || layout.scanRows <= 0 || layout.scanColumns <= 0) return {};
 
-    if (const QString key = font.key(); key != m_cacheFont || m_glyphCount > kMaxCachedGlyphs) {
+    // Device glyphs grow with the square of the ratio, so the cache is bounded in bytes too.
+    if (const QString key = font.key(); key != m_cacheFont || m_glyphCount > kMaxCachedGlyphs ||
+                                        m_glyphBytes > kMaxCachedGlyphBytes) {
         ClearGlyphCache();
         m_cacheFont = key;
     }

@@ -57,6 +57,8 @@ class CCaptionMask {
   public:
     // Rectangles handed to the region maker at a time; the batches are united into one region.
     static constexpr int kBatch = 2000;
+    // Bytes of rasterised glyphs kept before the cache starts again.
+    static constexpr size_t kMaxCachedGlyphBytes = size_t(32) << 20;
 
     // Draws the layout's display lines with font (the device font when the grid is not the
     // identity) and returns the shape in logical caption-block coordinates (row 0 is the top of
@@ -78,6 +80,9 @@ class CCaptionMask {
     // Forgets the rasterised glyphs (Build also does so when the font changes).
     void ClearGlyphCache();
 
+    // Bytes of the rasterised glyphs kept.
+    size_t CachedGlyphBytes() const { return m_glyphBytes; }
+
     // Number of one-row rectangles of the last Build.
     int RectCount() const { return m_rectCount; }
 
@@ -94,6 +99,7 @@ class CCaptionMask {
     // font -> glyph index -> coverage; node-based so references stay valid while filling
     std::list<std::pair<QRawFont, std::unordered_map<quint32, Glyph>>> m_glyphs;
     int m_glyphCount = 0;
+    size_t m_glyphBytes = 0;
     QString m_cacheFont;          // the caption font the cache belongs to
     std::vector<uint8_t> m_base;  // coverage of the lines drawn once, bounding box only
     int m_left = 0, m_top = 0, m_width = 0, m_height = 0, m_stride = 0;
