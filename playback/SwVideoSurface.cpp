@@ -1,8 +1,10 @@
 #include "playback/SwVideoSurface.h"
 
+#include <QPaintEngine>
 #include <QPainter>
 #include <cstdlib>
 
+#include "app/StartupTrace.h"
 #include "playback/MpvHandle.h"
 
 namespace {
@@ -12,8 +14,9 @@ constexpr int kMaxRenderSide = 4096;
 
 // mpv leaves the fourth byte of each "bgr0" pixel undefined (in practice 0), while Format_RGB32
 // promises 0xff there: QPainter copies it as it stands when the target has an alpha channel. A
-// 24-bit X11 window ignores that byte, but a Wayland window's buffer is ARGB32 premultiplied, so
-// a picture left with alpha 0 would reach the compositor fully transparent.
+// 24-bit X11 window ignores that byte, so the pass over every pixel is made only when painting
+// into a buffer with alpha: a Wayland window's buffer is ARGB32 premultiplied, and a picture
+// left with alpha 0 would reach the compositor fully transparent.
 void MakeOpaque(QImage& image) {
     uchar* row = image.bits();
     const int width = image.width();
@@ -44,7 +47,10 @@ CSwVideoSurface::CSwVideoSurface(CMpvHandle* handle, QWidget* parent)
 CSwVideoSurface::~CSwVideoSurface() = default;
 
 QImage CSwVideoSurface::LastFrame() const {
-    return m_hasFrame ? m_image.copy() : QImage();
+    if (!m_hasFrame) return QImage();
+    QImage copy = m_image.copy();
+    MakeOpaque(copy);
+    return copy;
 }
 
 void CSwVideoSurface::Clear() {
@@ -82,8 +88,9 @@ void CSwVideoSurface::Render() {
     if (!m_handle->RenderSw(size.width(), size.height(), size_t(m_image.bytesPerLine()),
                             m_image.bits()))
         return;
-    MakeOpaque(m_image);
+    startup_trace::Mark("first frame rendered");
     m_hasFrame = true;
+    m_opaque = false;
     ++m_frames;
     update();
 }
@@ -99,9 +106,19 @@ void CSwVideoSurface::paintEvent(QPaintEvent*) {
         p.fillRect(rect(), Qt::black);
         return;
     }
+    // The buffer painted into: the window's backing store, unless painting is redirected.
+    const QPaintDevice* target = p.paintEngine() ? p.paintEngine()->paintDevice() : nullptr;
+    const bool targetHasAlpha = !target || target->devType() != QInternal::Image ||
+                                static_cast<const QImage*>(target)->hasAlphaChannel();
+    if (targetHasAlpha && !m_opaque) {
+        MakeOpaque(m_image);
+        m_opaque = true;
+    }
     if (m_image.size() == (QSizeF(size()) * devicePixelRatioF()).toSize()) {
         p.drawImage(QPoint(0, 0), m_image);
+        startup_trace::Mark("first frame painted");
     } else {
         p.drawImage(rect(), m_image);
+        startup_trace::Mark("first frame painted");
     }
 }
