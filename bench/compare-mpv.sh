@@ -81,3 +81,9 @@ echo "per run first frame ms (Velmora mpv):"
 paste <(grep -h '^first_frame_ms' "$work"/vf.log.* | awk '{print $2}') \
       <(grep -h 'first video frame after restart shown' "$work"/mf.mpvlog.* |
         sed 's/^\[ *\([0-9.]*\)\].*/\1/' | awk '{print $1 * 1000}')
+
+# The whole program's launch to first picture on screen against mpv's, when it is built.
+if [ -x "$build/velmora" ] && [ -x "$build/bench/first_picture" ]; then
+    echo
+    bench/startup-vs-mpv.sh "$build" 7
+fi
