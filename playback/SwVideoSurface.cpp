@@ -1,7 +1,10 @@
 #include "playback/SwVideoSurface.h"
 
+#include <QBackingStore>
+#include <QGuiApplication>
 #include <QPaintEngine>
 #include <QPainter>
+#include <QWindow>
 #include <cstdlib>
 
 #include "app/StartupTrace.h"
@@ -13,10 +16,10 @@ namespace {
 constexpr int kMaxRenderSide = 4096;
 
 // mpv leaves the fourth byte of each "bgr0" pixel undefined (in practice 0), while Format_RGB32
-// promises 0xff there: QPainter copies it as it stands when the target has an alpha channel. A
-// 24-bit X11 window ignores that byte, so the pass over every pixel is made only when painting
-// into a buffer with alpha: a Wayland window's buffer is ARGB32 premultiplied, and a picture
-// left with alpha 0 would reach the compositor fully transparent.
+// promises 0xff there: QPainter copies it as it stands into a target with an alpha channel, as
+// the backing stores of both X11 and Wayland windows are (ARGB32 premultiplied). A Wayland
+// compositor would show a picture left with alpha 0 fully transparent, but a window on a 24-bit
+// X11 visual never shows that byte: there the pass over every pixel is skipped.
 void MakeOpaque(QImage& image) {
     uchar* row = image.bits();
     const int width = image.width();
@@ -25,6 +28,19 @@ void MakeOpaque(QImage& image) {
         for (int x = 0; x < width; ++x) pixel[x] |= 0xff000000u;
     }
 }
+// True when the painter writes into the backing store of a top-level window on a 24-bit X11
+// visual, where the padding byte is never shown. Any other target (a grab, another platform, a
+// translucent window) gets an opaque picture.
+bool PaddingUnseen(const QWidget* widget, const QPainter& painter) {
+    static const bool xcb = QGuiApplication::platformName() == QLatin1String("xcb");
+    if (!xcb || !painter.paintEngine()) return false;
+    const QWidget* top = widget->window();
+    const QWindow* window = top->windowHandle();
+    QBackingStore* store = top->backingStore();
+    return window && store && !window->format().hasAlpha() &&
+           painter.paintEngine()->paintDevice() == store->paintDevice();
+}
+
 }  // namespace
 
 IVideoSurface* CreateVideoSurface(CMpvHandle* handle, QWidget* parent) {
@@ -106,11 +122,7 @@ void CSwVideoSurface::paintEvent(QPaintEvent*) {
         p.fillRect(rect(), Qt::black);
         return;
     }
-    // The buffer painted into: the window's backing store, unless painting is redirected.
-    const QPaintDevice* target = p.paintEngine() ? p.paintEngine()->paintDevice() : nullptr;
-    const bool targetHasAlpha = !target || target->devType() != QInternal::Image ||
-                                static_cast<const QImage*>(target)->hasAlphaChannel();
-    if (targetHasAlpha && !m_opaque) {
+    if (!m_opaque && !PaddingUnseen(this, p)) {
         MakeOpaque(m_image);
         m_opaque = true;
     }

@@ -1,8 +1,8 @@
 #pragma once
 // Software video surface: libmpv's "sw" render API draws each frame into a 64-byte aligned
 // bgr0 buffer wrapped by a QImage (Format_RGB32), which paintEvent draws with QPainter. The
-// padding byte of each pixel is set to 0xff only when the frame is painted into a buffer with an
-// alpha channel (Wayland); a 24-bit X11 window ignores it.
+// padding byte of each pixel is set to 0xff when the frame is painted, except into the backing
+// store of a window on a 24-bit X11 visual, which never shows it.
 //
 // A frame is rendered on the GUI thread when the handle reports that mpv has a new one, whether
 // or not the widget is visible (mpv paces playback on the frames being taken); painting happens
