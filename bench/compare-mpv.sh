@@ -4,7 +4,9 @@
 #   - CPU time (user + system) of each player for the whole clip and their ratio (Velmora / mpv);
 #   - time to first frame of each and their ratio: for play_clip from the start of main() to the
 #     first frame rendered, for mpv from its start to "first video frame after restart shown" in
-#     its log (both exclude the dynamic loader);
+#     its log. Velmora loads libmpv at run time, after main(), so its figure includes loading the
+#     library and mpv's does not: the fair comparison of start-up is the whole program's launch to
+#     first picture on screen, measured alike from outside (bench/startup-vs-mpv.sh, run last);
 #   - frames dropped by each.
 # Usage: bench/compare-mpv.sh [build-dir] [runs]   (defaults: build, 3)
 # Targets: CPU ratio <= 1.10, first-frame ratio <= 1.0.
