@@ -10,6 +10,16 @@
 # Environment: BENCH_DISPLAY=:N to use that display number (default: a random one from :60);
 # VELMORA_BIN=path to measure another build of the program.
 # Target: ratio (Velmora / mpv) <= 0.9.
+#
+# Measured on Xvfb with two cores shared with other work (so +-5 % between runs), 9-15 runs each:
+#   libmpv linked at build time, core made on the GUI thread: 1.02-1.06 (1.19 under heavy load);
+#   libmpv loaded and the core started on a worker thread, first medium opened before the window
+#   is shown, fonts measured meanwhile: 1.01-1.07; the same two builds interleaved directly:
+#   median 161.0 -> 153.7 ms, faster in 11 of 15 pairs. What is left is mostly loading libmpv and
+#   its codec libraries (about 75 ms, which mpv pays before its main()) and mpv's own way from
+#   loadfile to the first frame (about 55 ms), which the window now overlaps.
+# Software path CPU while playing (bench/compare-mpv.sh, play_clip / mpv --vo=x11, 5 runs):
+#   0.98-1.00 before, 0.91-0.92 after the padding-byte pass was dropped on 24-bit X11 windows.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
