@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -17,6 +18,7 @@
 #include "app/CommandLine.h"
 #include "app/Profile.h"
 #include "app/SingleInstance.h"
+#include "app/StartupTrace.h"
 #include "dialogs/Notice.h"
 #include "frame/MainFrame.h"
 
@@ -91,30 +93,45 @@ bool CPlayerApp::InitInstance(const QStringList& arguments) {
 
     // 2. The settings store.
     CProfile::Root();
+    startup_trace::Mark("settings read");
 
     // 3. One player per user: a second start hands its path over and ends.
     if (!BecomeInstanceOrHandOver(path)) return false;
+    startup_trace::Mark("single instance");
     ReportSettingsWriteFailures();
 
     // 4-5. The main window. A termination signal that arrives while it is being made closes it
     // as soon as it exists.
     CatchTerminationSignals();
+    WarmUpFonts();
     frame_ = std::make_unique<CMainFrame>();
-    if (!frame_->CreateAndShow()) {
+    // 6. The command-line medium, opened as soon as the parts exist so that the player core
+    // reads it while the window is placed and shown.
+    const auto openPath = [this, &path] {
+        frame_->OpenMediaPath(frame_->ResolveShortcut(*path));
+        startup_trace::Mark("open sent");
+    };
+    if (!frame_->CreateAndShow(path ? std::function<void()>(openPath) : nullptr)) {
         exitCode_ = 1;
         return false;
     }
+    startup_trace::Mark("window shown");
     CloseOnTerminationSignals();
     // However the event loop ends (the session closing, say), the window closes in order first.
     QObject::connect(qApp, &QCoreApplication::aboutToQuit, frame_.get(),
                      [this] { frame_->close(); });
 
-    // 6. The command-line medium.
-    if (path) frame_->OpenMediaPath(frame_->ResolveShortcut(*path));
-
     // 7. On the first run, the offer to become the default player.
     if (CProfile::Get(profile::kAssociationDue) != 0) AskAboutAssociations();
     return true;
+}
+
+// The first text measured loads the font database and finds the faces for Hangul, which takes
+// a good part of laying out the window. Done here, it runs while the player core still loads on
+// its worker thread.
+void CPlayerApp::WarmUpFonts() {
+    for (const char* widget : {"QMenuBar", "QLabel"})
+        QFontMetrics(QApplication::font(widget)).horizontalAdvance(QStringLiteral("재생 0:00"));
 }
 
 // The question waits over the window without holding up start-up: the event loop (hand-overs,

@@ -36,6 +36,7 @@ class CPlayerApp {
   private:
     void CatchTerminationSignals();
     void CloseOnTerminationSignals();
+    static void WarmUpFonts();
 
     bool BecomeInstanceOrHandOver(const std::optional<QString>& path);
     void AskAboutAssociations();

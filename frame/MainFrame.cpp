@@ -30,8 +30,8 @@ CMainFrame::~CMainFrame() {
     Shutdown();
 }
 
-bool CMainFrame::CreateAndShow() {
-    if (!OnCreate()) return false;
+bool CMainFrame::CreateAndShow(const std::function<void()>& openFirst) {
+    if (!OnCreate(openFirst)) return false;
     show();
     setAcceptDrops(true);
     if (CProfile::Get(profile::kFullScreen) != 0) SetFullScreen(true);
@@ -40,7 +40,7 @@ bool CMainFrame::CreateAndShow() {
     return true;
 }
 
-bool CMainFrame::OnCreate() {
+bool CMainFrame::OnCreate(const std::function<void()>& openFirst) {
     // The running window listens for second starts and publishes where, before anything else.
     instanceServer_ = new CInstanceServer(this);
     const QString name = instanceServer_->Listen();
@@ -60,16 +60,18 @@ bool CMainFrame::OnCreate() {
 
     caption_font::RegisterSubstitutes();  // the caption faces' names work with local fonts
 
-    // The parts, bottom to top: picture, surround, caption, corners, control bar.
-    player_ = new CMediaPlayer2(content_, this);
-    if (!player_->IsValid()) return false;
+    // The parts, bottom to top: picture, surround, caption, corners, control bar. The media
+    // control comes last and is put at the bottom: it waits for the player core, which starts
+    // on a worker thread meanwhile.
     captionWnd_ = new CCaptionWnd(content_);
     for (CCornerWnd*& corner : corners_) corner = new CCornerWnd(content_);
     surround_ = new CSurroundWnd(content_);
     surround_->stackUnder(captionWnd_);
-    player_->MediaWindow()->lower();
     controlBar_ = new CControlDlg(content_);
     controlBar_->EnableSeek(false);
+    player_ = new CMediaPlayer2(content_, this);
+    if (!player_->IsValid()) return false;
+    player_->MediaWindow()->lower();
     ConnectParts();
     ConnectMouse();
 
@@ -85,6 +87,7 @@ bool CMainFrame::OnCreate() {
     ready_ = true;
     ResetToEmpty();
     if (!modes_.framed) SetFramed(false);
+    if (openFirst) openFirst();
     LoadWindowPosition();
     // Shown also when it is out of the layout: the first poll tick that finds the pointer away
     // from it hides it.

@@ -53,8 +53,9 @@ class CMainFrame : public QMainWindow {
     ~CMainFrame() override;
 
     // Creates the window and its parts, loads the settings and shows it. False when a part could
-    // not be made.
-    bool CreateAndShow();
+    // not be made. openFirst, when given, runs once the parts are ready and before the window is
+    // placed and shown, so that the player core opens the first medium meanwhile.
+    bool CreateAndShow(const std::function<void()>& openFirst = {});
 
     // One row of the command table: what the menus show, the keys that run the command, what it
     // does (nothing when there is no handler) and when it is enabled and checked.
@@ -196,7 +197,7 @@ class CMainFrame : public QMainWindow {
     void timerEvent(QTimerEvent* event) override;
 
   private:
-    bool OnCreate();
+    bool OnCreate(const std::function<void()>& openFirst);
     void ConnectParts();
     void LoadSettings();
     void LoadWindowPosition();

@@ -6,32 +6,14 @@
 #include <mpv/render.h>
 #include <mpv/render_gl.h>
 
+#include "app/StartupTrace.h"
+#include "playback/MpvLibrary.h"
+
 #include <QByteArray>
 #include <QMetaObject>
 #include <vector>
 
 namespace {
-
-// Options of the embedded player: no configuration, scripts, OSD or key bindings of its own, the
-// last frame kept at the end of a file, the core kept alive without a file.
-const char* const kOptions[][2] = {
-    {"vo", "libmpv"},
-    {"config", "no"},
-    {"load-scripts", "no"},
-    {"ytdl", "no"},
-    {"osc", "no"},
-    {"load-stats-overlay", "no"},
-    {"load-osd-console", "no"},
-    {"load-auto-profiles", "no"},
-    {"sub-auto", "no"},
-    {"sid", "no"},
-    {"osd-level", "0"},
-    {"input-default-bindings", "no"},
-    {"input-vo-keyboard", "no"},
-    {"keep-open", "yes"},
-    {"video-timing-offset", "0"},
-    {"idle", "yes"},
-};
 
 QVariant FromNode(const mpv_node* node);
 
@@ -87,18 +69,14 @@ mpv_format ToMpv(CMpvHandle::Format f) {
 }  // namespace
 
 CMpvHandle::CMpvHandle(const Options& options, QObject* parent) : QObject(parent) {
-    m_mpv = mpv_create();
-    if (!m_mpv) return;
-    for (const auto& opt : kOptions) mpv_set_option_string(m_mpv, opt[0], opt[1]);
     const QByteArray ao =
         options.audioOutput.isEmpty() ? QByteArray("auto") : options.audioOutput.toUtf8();
-    mpv_set_option_string(m_mpv, "ao", ao.constData());
-    if (mpv_initialize(m_mpv) < 0) {
-        mpv_terminate_destroy(m_mpv);
-        m_mpv = nullptr;
-        return;
-    }
+    // The core made while the window was being built, if there is one; otherwise one made now.
+    m_mpv = mpv_library::TakeEarly(ao);
+    if (!m_mpv) m_mpv = mpv_library::CreateInitialised(ao);
+    if (!m_mpv) return;
     mpv_set_wakeup_callback(m_mpv, &CMpvHandle::OnWakeup, this);
+    OnWakeup(this);  // events that came before the callback was set
 }
 
 CMpvHandle::~CMpvHandle() {
@@ -212,6 +190,7 @@ void CMpvHandle::DrainEvents() {
                 break;
             }
             case MPV_EVENT_FILE_LOADED:
+                startup_trace::Mark("file loaded");
                 emit FileLoaded();
                 break;
             case MPV_EVENT_END_FILE: {

@@ -2,7 +2,9 @@
 // The one owner of the libmpv client handle and of its render context.
 //
 // Threading rules
-// - Every member function is called on the GUI thread, and every signal is emitted there.
+// - Every member function is called on the GUI thread, and every signal is emitted there. The
+//   core itself may have been made and initialised on a worker thread at start-up
+//   (playback/MpvLibrary.h); the constructor takes it over, and nothing else touches it there.
 // - libmpv calls two callbacks on its own threads: the wakeup callback (new events) and the render
 //   context's update callback (a new frame may be ready). Both only post a queued call to this
 //   object (coalesced by an atomic flag) and return; nothing else is touched from those threads.

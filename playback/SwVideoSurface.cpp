@@ -1,8 +1,13 @@
 #include "playback/SwVideoSurface.h"
 
+#include <QBackingStore>
+#include <QGuiApplication>
+#include <QPaintEngine>
 #include <QPainter>
+#include <QWindow>
 #include <cstdlib>
 
+#include "app/StartupTrace.h"
 #include "playback/MpvHandle.h"
 
 namespace {
@@ -11,9 +16,10 @@ namespace {
 constexpr int kMaxRenderSide = 4096;
 
 // mpv leaves the fourth byte of each "bgr0" pixel undefined (in practice 0), while Format_RGB32
-// promises 0xff there: QPainter copies it as it stands when the target has an alpha channel. A
-// 24-bit X11 window ignores that byte, but a Wayland window's buffer is ARGB32 premultiplied, so
-// a picture left with alpha 0 would reach the compositor fully transparent.
+// promises 0xff there: QPainter copies it as it stands into a target with an alpha channel, as
+// the backing stores of both X11 and Wayland windows are (ARGB32 premultiplied). A Wayland
+// compositor would show a picture left with alpha 0 fully transparent, but a window on a 24-bit
+// X11 visual never shows that byte: there the pass over every pixel is skipped.
 void MakeOpaque(QImage& image) {
     uchar* row = image.bits();
     const int width = image.width();
@@ -22,6 +28,19 @@ void MakeOpaque(QImage& image) {
         for (int x = 0; x < width; ++x) pixel[x] |= 0xff000000u;
     }
 }
+// True when the painter writes into the backing store of a top-level window on a 24-bit X11
+// visual, where the padding byte is never shown. Any other target (a grab, another platform, a
+// translucent window) gets an opaque picture.
+bool PaddingUnseen(const QWidget* widget, const QPainter& painter) {
+    static const bool xcb = QGuiApplication::platformName() == QLatin1String("xcb");
+    if (!xcb || !painter.paintEngine()) return false;
+    const QWidget* top = widget->window();
+    const QWindow* window = top->windowHandle();
+    QBackingStore* store = top->backingStore();
+    return window && store && !window->format().hasAlpha() &&
+           painter.paintEngine()->paintDevice() == store->paintDevice();
+}
+
 }  // namespace
 
 void CSwVideoSurface::AlignedFree::operator()(uchar* p) const {
@@ -40,7 +59,10 @@ CSwVideoSurface::CSwVideoSurface(CMpvHandle* handle, QWidget* parent)
 CSwVideoSurface::~CSwVideoSurface() = default;
 
 QImage CSwVideoSurface::LastFrame() const {
-    return m_hasFrame ? m_image.copy() : QImage();
+    if (!m_hasFrame) return QImage();
+    QImage copy = m_image.copy();
+    MakeOpaque(copy);
+    return copy;
 }
 
 void CSwVideoSurface::Clear() {
@@ -78,8 +100,9 @@ void CSwVideoSurface::Render() {
     if (!m_handle->RenderSw(size.width(), size.height(), size_t(m_image.bytesPerLine()),
                             m_image.bits()))
         return;
-    MakeOpaque(m_image);
+    startup_trace::Mark("first frame rendered");
     m_hasFrame = true;
+    m_opaque = false;
     ++m_frames;
     update();
 }
@@ -95,9 +118,15 @@ void CSwVideoSurface::paintEvent(QPaintEvent*) {
         p.fillRect(rect(), Qt::black);
         return;
     }
+    if (!m_opaque && !PaddingUnseen(this, p)) {
+        MakeOpaque(m_image);
+        m_opaque = true;
+    }
     if (m_image.size() == (QSizeF(size()) * devicePixelRatioF()).toSize()) {
         p.drawImage(QPoint(0, 0), m_image);
+        startup_trace::Mark("first frame painted");
     } else {
         p.drawImage(rect(), m_image);
+        startup_trace::Mark("first frame painted");
     }
 }

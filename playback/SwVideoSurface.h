@@ -1,7 +1,8 @@
 #pragma once
 // Software video surface: libmpv's "sw" render API draws each frame into a 64-byte aligned
-// bgr0 buffer wrapped by a QImage (Format_RGB32, its padding byte set to 0xff after each frame),
-// which paintEvent draws with QPainter.
+// bgr0 buffer wrapped by a QImage (Format_RGB32), which paintEvent draws with QPainter. The
+// padding byte of each pixel is set to 0xff when the frame is painted, except into the backing
+// store of a window on a 24-bit X11 visual, which never shows it.
 //
 // A frame is rendered on the GUI thread when the handle reports that mpv has a new one, whether
 // or not the widget is visible (mpv paces playback on the frames being taken); painting happens
@@ -39,5 +40,6 @@ class CSwVideoSurface : public QWidget, public IVideoSurface {
     std::unique_ptr<uchar, AlignedFree> m_buffer;
     QImage m_image;  // wraps m_buffer
     bool m_hasFrame = false;
+    bool m_opaque = false;  // the padding bytes of the current frame are 0xff
     qint64 m_frames = 0;
 };

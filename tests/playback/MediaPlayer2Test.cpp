@@ -14,6 +14,7 @@
 
 #include "playback/MediaPlayer2.h"
 #include "playback/MediaWindow.h"
+#include "playback/MpvLibrary.h"
 #include "playback/VideoSurface.h"
 #include "tests/support/TestEnv.h"
 
@@ -89,6 +90,9 @@ struct LiveSource {
 }  // namespace
 
 TEST(MediaPlayer2Test, VideoAndAudioOpenAndPlay) {
+    // The first player takes over a core made on a worker thread, as the program does at start.
+    const QByteArray ao = CMediaPlayer2::DefaultAudioOutput().toUtf8();
+    const mpv_library::EarlyStart early(ao);
     const std::pair<QString, long> rows[] = {{testenv::VideoClip(), 320},
                                              {testenv::AudioClip(), 0}};
     for (const auto& [path, width] : rows) {
@@ -105,6 +109,7 @@ TEST(MediaPlayer2Test, VideoAndAudioOpenAndPlay) {
         EXPECT_EQ(rec.errors, 0);
         // The media window was never shown: frames are rendered all the same.
         EXPECT_TRUE(width == 0 || p.MediaWindow()->Surface()->FramesRendered() > 5);
+        EXPECT_EQ(mpv_library::TakeEarly(ao), nullptr);  // taken by the first player
     }
 }
 

@@ -1,0 +1,217 @@
+#include "playback/MpvLibrary.h"
+
+#include <dlfcn.h>
+#include <mpv/client.h>
+#include <mpv/render.h>
+#include <mpv/stream_cb.h>
+
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "app/StartupTrace.h"
+
+namespace mpv_library {
+namespace {
+
+// Options of the embedded player: no configuration, scripts, OSD or key bindings of its own, the
+// last frame kept at the end of a file, the core kept alive without a file.
+const char* const kOptions[][2] = {
+    {"vo", "libmpv"},
+    {"config", "no"},
+    {"load-scripts", "no"},
+    {"ytdl", "no"},
+    {"osc", "no"},
+    {"load-stats-overlay", "no"},
+    {"load-osd-console", "no"},
+    {"load-auto-profiles", "no"},
+    {"sub-auto", "no"},
+    {"sid", "no"},
+    {"osd-level", "0"},
+    {"input-default-bindings", "no"},
+    {"input-vo-keyboard", "no"},
+    {"keep-open", "yes"},
+    {"video-timing-offset", "0"},
+    {"idle", "yes"},
+};
+
+// The library of the client API major version these headers describe; loaded once, by whichever
+// thread asks first (the others wait for it).
+void* Library() {
+    static void* const library = [] {
+        startup_trace::Mark("libmpv loading");
+        const std::string soname = "libmpv.so." + std::to_string(MPV_CLIENT_API_VERSION >> 16);
+        void* h = dlopen(soname.c_str(), RTLD_LAZY | RTLD_LOCAL);
+        if (!h) h = dlopen("libmpv.so", RTLD_LAZY | RTLD_LOCAL);
+        startup_trace::Mark("libmpv loaded");
+        return h;
+    }();
+    return library;
+}
+
+void* Symbol(const char* name) {
+    void* library = Library();
+    return library ? dlsym(library, name) : nullptr;
+}
+
+struct Early {
+    std::mutex mutex;
+    std::thread thread;
+    QByteArray audioOutput;
+    mpv_handle* handle = nullptr;
+};
+
+Early& early() {
+    static Early e;
+    return e;
+}
+
+}  // namespace
+
+mpv_handle* CreateInitialised(const QByteArray& audioOutput) {
+    mpv_handle* mpv = mpv_create();
+    if (!mpv) return nullptr;
+    for (const auto& opt : kOptions) mpv_set_option_string(mpv, opt[0], opt[1]);
+    mpv_set_option_string(mpv, "ao", audioOutput.isEmpty() ? "auto" : audioOutput.constData());
+    if (mpv_initialize(mpv) < 0) {
+        mpv_terminate_destroy(mpv);
+        return nullptr;
+    }
+    startup_trace::Mark("mpv initialised");
+    return mpv;
+}
+
+EarlyStart::EarlyStart(const QByteArray& audioOutput) {
+    Early& e = early();
+    const std::lock_guard lock(e.mutex);
+    if (e.thread.joinable()) return;
+    e.audioOutput = audioOutput;
+    e.thread = std::thread([&e, audioOutput] {
+        mpv_handle* h = CreateInitialised(audioOutput);
+        const std::lock_guard lock(e.mutex);
+        e.handle = h;
+    });
+}
+
+EarlyStart::~EarlyStart() {
+    Early& e = early();
+    if (e.thread.joinable()) e.thread.join();
+    const std::lock_guard lock(e.mutex);
+    if (e.handle) mpv_terminate_destroy(e.handle);
+    e.handle = nullptr;
+}
+
+mpv_handle* TakeEarly(const QByteArray& audioOutput) {
+    Early& e = early();
+    if (!e.thread.joinable()) return nullptr;
+    e.thread.join();
+    const std::lock_guard lock(e.mutex);
+    mpv_handle* h = std::exchange(e.handle, nullptr);
+    if (h && e.audioOutput != audioOutput) {
+        mpv_terminate_destroy(h);
+        h = nullptr;
+    }
+    return h;
+}
+
+}  // namespace mpv_library
+
+// The API, forwarded to the loaded library. A function the library lacks answers as a missing
+// library would: null, an error code, zero or nothing.
+#define FORWARD(ret, name, params, args, fallback)                                            \
+    extern "C" ret name params {                                                              \
+        static const auto fn = reinterpret_cast<decltype(&name)>(mpv_library::Symbol(#name)); \
+        if (!fn) return fallback;                                                             \
+        return fn args;                                                                       \
+    }
+
+FORWARD(unsigned long, mpv_client_api_version, (), (), 0)
+FORWARD(const char*, mpv_error_string, (int error), (error), nullptr)
+FORWARD(void, mpv_free, (void* data), (data), )
+FORWARD(const char*, mpv_client_name, (mpv_handle * ctx), (ctx), nullptr)
+FORWARD(int64_t, mpv_client_id, (mpv_handle * ctx), (ctx), 0)
+FORWARD(mpv_handle*, mpv_create, (), (), nullptr)
+FORWARD(int, mpv_initialize, (mpv_handle * ctx), (ctx), MPV_ERROR_UNINITIALIZED)
+FORWARD(void, mpv_destroy, (mpv_handle * ctx), (ctx), )
+FORWARD(void, mpv_terminate_destroy, (mpv_handle * ctx), (ctx), )
+FORWARD(mpv_handle*, mpv_create_client, (mpv_handle * ctx, const char* name), (ctx, name), nullptr)
+FORWARD(mpv_handle*, mpv_create_weak_client, (mpv_handle * ctx, const char* name), (ctx, name),
+        nullptr)
+FORWARD(int, mpv_load_config_file, (mpv_handle * ctx, const char* filename), (ctx, filename),
+        MPV_ERROR_UNINITIALIZED)
+FORWARD(int64_t, mpv_get_time_us, (mpv_handle * ctx), (ctx), 0)
+FORWARD(void, mpv_free_node_contents, (mpv_node * node), (node), )
+FORWARD(int, mpv_set_option, (mpv_handle * ctx, const char* name, mpv_format format, void* data),
+        (ctx, name, format, data), MPV_ERROR_UNINITIALIZED)
+FORWARD(int, mpv_set_option_string, (mpv_handle * ctx, const char* name, const char* data),
+        (ctx, name, data), MPV_ERROR_UNINITIALIZED)
+FORWARD(int, mpv_command, (mpv_handle * ctx, const char** args), (ctx, args),
+        MPV_ERROR_UNINITIALIZED)
+FORWARD(int, mpv_command_node, (mpv_handle * ctx, mpv_node* args, mpv_node* result),
+        (ctx, args, result), MPV_ERROR_UNINITIALIZED)
+FORWARD(int, mpv_command_ret, (mpv_handle * ctx, const char** args, mpv_node* result),
+        (ctx, args, result), MPV_ERROR_UNINITIALIZED)
+FORWARD(int, mpv_command_string, (mpv_handle * ctx, const char* args), (ctx, args),
+        MPV_ERROR_UNINITIALIZED)
+FORWARD(int, mpv_command_async, (mpv_handle * ctx, uint64_t reply_userdata, const char** args),
+        (ctx, reply_userdata, args), MPV_ERROR_UNINITIALIZED)
+FORWARD(int, mpv_command_node_async, (mpv_handle * ctx, uint64_t reply_userdata, mpv_node* args),
+        (ctx, reply_userdata, args), MPV_ERROR_UNINITIALIZED)
+FORWARD(void, mpv_abort_async_command, (mpv_handle * ctx, uint64_t reply_userdata),
+        (ctx, reply_userdata), )
+FORWARD(int, mpv_set_property, (mpv_handle * ctx, const char* name, mpv_format format, void* data),
+        (ctx, name, format, data), MPV_ERROR_UNINITIALIZED)
+FORWARD(int, mpv_set_property_string, (mpv_handle * ctx, const char* name, const char* data),
+        (ctx, name, data), MPV_ERROR_UNINITIALIZED)
+FORWARD(int, mpv_set_property_async,
+        (mpv_handle * ctx, uint64_t reply_userdata, const char* name, mpv_format format,
+         void* data),
+        (ctx, reply_userdata, name, format, data), MPV_ERROR_UNINITIALIZED)
+FORWARD(int, mpv_get_property, (mpv_handle * ctx, const char* name, mpv_format format, void* data),
+        (ctx, name, format, data), MPV_ERROR_UNINITIALIZED)
+FORWARD(char*, mpv_get_property_string, (mpv_handle * ctx, const char* name), (ctx, name), nullptr)
+FORWARD(char*, mpv_get_property_osd_string, (mpv_handle * ctx, const char* name), (ctx, name),
+        nullptr)
+FORWARD(int, mpv_get_property_async,
+        (mpv_handle * ctx, uint64_t reply_userdata, const char* name, mpv_format format),
+        (ctx, reply_userdata, name, format), MPV_ERROR_UNINITIALIZED)
+FORWARD(int, mpv_observe_property,
+        (mpv_handle * mpv, uint64_t reply_userdata, const char* name, mpv_format format),
+        (mpv, reply_userdata, name, format), MPV_ERROR_UNINITIALIZED)
+FORWARD(int, mpv_unobserve_property, (mpv_handle * mpv, uint64_t registered_reply_userdata),
+        (mpv, registered_reply_userdata), MPV_ERROR_UNINITIALIZED)
+FORWARD(const char*, mpv_event_name, (mpv_event_id event), (event), nullptr)
+FORWARD(int, mpv_event_to_node, (mpv_node * dst, mpv_event* src), (dst, src),
+        MPV_ERROR_UNINITIALIZED)
+FORWARD(int, mpv_request_event, (mpv_handle * ctx, mpv_event_id event, int enable),
+        (ctx, event, enable), MPV_ERROR_UNINITIALIZED)
+FORWARD(int, mpv_request_log_messages, (mpv_handle * ctx, const char* min_level), (ctx, min_level),
+        MPV_ERROR_UNINITIALIZED)
+FORWARD(mpv_event*, mpv_wait_event, (mpv_handle * ctx, double timeout), (ctx, timeout), nullptr)
+FORWARD(void, mpv_wakeup, (mpv_handle * ctx), (ctx), )
+FORWARD(void, mpv_set_wakeup_callback, (mpv_handle * ctx, void (*cb)(void* d), void* d),
+        (ctx, cb, d), )
+FORWARD(void, mpv_wait_async_requests, (mpv_handle * ctx), (ctx), )
+FORWARD(int, mpv_hook_add,
+        (mpv_handle * ctx, uint64_t reply_userdata, const char* name, int priority),
+        (ctx, reply_userdata, name, priority), MPV_ERROR_UNINITIALIZED)
+FORWARD(int, mpv_hook_continue, (mpv_handle * ctx, uint64_t id), (ctx, id), MPV_ERROR_UNINITIALIZED)
+FORWARD(int, mpv_get_wakeup_pipe, (mpv_handle * ctx), (ctx), MPV_ERROR_UNINITIALIZED)
+FORWARD(int, mpv_render_context_create,
+        (mpv_render_context * *res, mpv_handle* mpv, mpv_render_param* params), (res, mpv, params),
+        MPV_ERROR_UNINITIALIZED)
+FORWARD(int, mpv_render_context_set_parameter, (mpv_render_context * ctx, mpv_render_param param),
+        (ctx, param), MPV_ERROR_UNINITIALIZED)
+FORWARD(int, mpv_render_context_get_info, (mpv_render_context * ctx, mpv_render_param param),
+        (ctx, param), MPV_ERROR_UNINITIALIZED)
+FORWARD(void, mpv_render_context_set_update_callback,
+        (mpv_render_context * ctx, mpv_render_update_fn callback, void* callback_ctx),
+        (ctx, callback, callback_ctx), )
+FORWARD(uint64_t, mpv_render_context_update, (mpv_render_context * ctx), (ctx), 0)
+FORWARD(int, mpv_render_context_render, (mpv_render_context * ctx, mpv_render_param* params),
+        (ctx, params), MPV_ERROR_UNINITIALIZED)
+FORWARD(void, mpv_render_context_report_swap, (mpv_render_context * ctx), (ctx), )
+FORWARD(void, mpv_render_context_free, (mpv_render_context * ctx), (ctx), )
+FORWARD(int, mpv_stream_cb_add_ro,
+        (mpv_handle * ctx, const char* protocol, void* user_data, mpv_stream_cb_open_ro_fn open_fn),
+        (ctx, protocol, user_data, open_fn), MPV_ERROR_UNINITIALIZED)
