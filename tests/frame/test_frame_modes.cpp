@@ -155,7 +155,10 @@ TEST_F(FrameModesTest, FullScreenRoundTripGivesBackTheWindow) {
         EXPECT_EQ(QRect(p.left, p.top, p.Width(), p.Height()), QRect(0, 32, 1280, 960));
 
         QTest::keyClick(frame_.get(), Qt::Key_Escape);
-        ASSERT_TRUE(Until([&] { return Windowed() && frame_->geometry() == before; }));
+        ASSERT_TRUE(Until([&] { return Windowed() && frame_->geometry() == before; }))
+            << "way " << (&enter - ways) << ": full screen " << frame_->isFullScreen()
+            << ", decorated " << Decorated() << ", geometry " << frame_->geometry().x() << ","
+            << frame_->geometry().y() << " " << frame_->width() << "x" << frame_->height();
         EXPECT_EQ(frame_->geometry(), before);  // no late resize either
         EXPECT_TRUE(frame_->menuBar()->isVisible());
         EXPECT_TRUE(frame_->ControlBar()->isVisible());
