@@ -114,6 +114,40 @@ TEST_P(VideoSurfaceTest, AOnePixelCheckerShownOneToOneStaysACheckerOnScreen) {
     EXPECT_TRUE(surface->LastFrame().isNull());
 }
 
+// Once the window has been on screen and is then minimised or hidden, frames keep coming at the
+// clip's rate: mpv is not left waiting for swaps of a window that presents nothing.
+TEST_P(VideoSurfaceTest, FramesKeepTheirPaceOnceTheWindowIsHidden) {
+    qputenv("VELMORA_VIDEO", GetParam());
+    CMpvHandle handle(CMpvHandle::Options{"null"});
+    QWidget window;
+    IVideoSurface* surface = CreateVideoSurface(&handle, &window);
+    window.resize(kWidth, kHeight);
+    surface->Widget()->setGeometry(0, 0, kWidth, kHeight);
+    window.show();
+    double pos = -1;
+    QObject::connect(&handle, &CMpvHandle::PropertyChanged,
+                     [&](const QString& name, const QVariant& v) {
+                         if (name == "time-pos") pos = v.toDouble();
+                     });
+    handle.Observe("time-pos", CMpvHandle::Format::Double);
+    handle.SetProperty("loop-file", "inf");
+    handle.Command({"loadfile", testenv::VideoClip()});  // 25 frames a second, with sound
+    ASSERT_TRUE(WaitUntil([&] { return pos > 0.5 && surface->FramesRendered() > 5; }, 15000));
+    for (const auto& away :
+         {+[](QWidget* w) { w->showMinimized(); }, +[](QWidget* w) { w->hide(); }}) {
+        away(&window);
+        testenv::Spin(200);
+        const double from = pos;
+        const qint64 frames = surface->FramesRendered();
+        // A second of the clip (it loops: a position before the start wrapped around).
+        ASSERT_TRUE(
+            WaitUntil([&] { return pos > from + 1 || (pos < from && pos > from - 3); }, 15000));
+        const double played = pos > from ? pos - from : pos + 4 - from;
+        EXPECT_GT(double(surface->FramesRendered() - frames), played * 25 * 0.6)
+            << played << " s of the clip played";
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Paths, VideoSurfaceTest, ::testing::Values("sw", "gl"));
 
 using GlFrameTest = FrameTest;
