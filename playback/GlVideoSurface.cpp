@@ -67,6 +67,8 @@ CGlVideoSurface::~CGlVideoSurface() {
     makeCurrent();
     DropWidgetResources();
     doneCurrent();
+    // QOpenGLWidget's destructor deletes its context after this object's part is gone.
+    if (context()) disconnect(context(), nullptr, this, nullptr);
 }
 
 bool CGlVideoSurface::MakeOwnCurrent() const {
