@@ -5,6 +5,7 @@
 #include <QOpenGLExtraFunctions>
 #include <QOpenGLFramebufferObject>
 #include <QPainter>
+#include <QWindow>
 
 #include "playback/MpvHandle.h"
 
@@ -50,7 +51,8 @@ CGlVideoSurface::CGlVideoSurface(CMpvHandle* handle, QWidget* parent,
     // Freed with the handle: mpv releases its GL objects, so the context must be current.
     connect(handle, &CMpvHandle::RenderContextClosing, this, [this] { MakeOwnCurrent(); });
     connect(this, &QOpenGLWidget::frameSwapped, this, [this] {
-        if (m_handle) m_handle->ReportSwap();
+        if (m_swapPending && m_handle) m_handle->ReportSwap();
+        m_swapPending = false;
     });
 }
 
@@ -65,6 +67,8 @@ CGlVideoSurface::~CGlVideoSurface() {
     makeCurrent();
     DropWidgetResources();
     doneCurrent();
+    // QOpenGLWidget's destructor deletes its context after this object's part is gone.
+    if (context()) disconnect(context(), nullptr, this, nullptr);
 }
 
 bool CGlVideoSurface::MakeOwnCurrent() const {
@@ -100,7 +104,16 @@ void CGlVideoSurface::Render() {
     m_context->functions()->glFlush();
     m_hasFrame = true;
     ++m_frames;
-    update();
+    // Once told of swaps, mpv waits for one after each frame (up to a fifth of a second): a frame
+    // no window will present is reported at once, or a hidden window would slow the video.
+    const QWindow* shown = window()->windowHandle();
+    if (isVisible() && shown && shown->isExposed() && !window()->isMinimized()) {
+        m_swapPending = true;
+        update();
+    } else {
+        m_handle->ReportSwap();
+        m_swapPending = false;
+    }
 }
 
 QImage CGlVideoSurface::ReadBack() const {

@@ -13,7 +13,8 @@
 //
 // A frame is rendered on the GUI thread when the handle reports that mpv has a new one, whether
 // or not the widget is visible or exposed (mpv paces playback on the frames being taken); the
-// widget then only schedules a repaint, and each swap of its window is reported to mpv.
+// widget then only schedules a repaint. mpv is told of each frame's swap: the swap of the window
+// that shows it, or at once when no window will.
 
 #include <QOpenGLWidget>
 #include <QPointer>
@@ -60,6 +61,7 @@ class CGlVideoSurface : public QOpenGLWidget, public IVideoSurface {
     std::unique_ptr<QOpenGLFramebufferObject> m_fbo;  // the picture, top row first
     qint64 m_fboGeneration = 0;                       // counts new m_fbo objects
     bool m_hasFrame = false;
+    bool m_swapPending = false;  // a rendered frame waits for the window's swap, told to mpv
     qint64 m_frames = 0;
 
     // In the widget's context: a framebuffer reading m_fbo's texture, for m_fboGeneration.
