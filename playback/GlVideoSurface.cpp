@@ -1,5 +1,6 @@
 #include "playback/GlVideoSurface.h"
 
+#include <QGuiApplication>
 #include <QOffscreenSurface>
 #include <QOpenGLContext>
 #include <QOpenGLExtraFunctions>
@@ -23,6 +24,22 @@ qreal DevicePixelRatio(const QWidget* w) {
     return w->window()->devicePixelRatioF();
 }
 
+// Sync objects (glFenceSync, glWaitSync) are core from OpenGL 3.2 and OpenGL ES 3.0.
+bool HasSyncObjects(const QOpenGLContext* context) {
+    const QSurfaceFormat format = context->format();
+    const auto needed = context->isOpenGLES() ? qMakePair(3, 0) : qMakePair(3, 2);
+    return format.version() >= needed;
+}
+
+// The Xlib display of the application when it runs on X11, else null.
+void* X11Display() {
+#if QT_CONFIG(xcb)
+    if (auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>())
+        return x11->display();
+#endif
+    return nullptr;
+}
+
 void* GetProcAddress(void* context, const char* name) {
     return reinterpret_cast<void*>(static_cast<QOpenGLContext*>(context)->getProcAddress(name));
 }
@@ -32,7 +49,8 @@ CGlVideoSurface* CGlVideoSurface::Create(CMpvHandle* handle, QWidget* parent,
                                          std::unique_ptr<QOpenGLContext> context,
                                          std::unique_ptr<QOffscreenSurface> offscreen) {
     if (!handle || !context || !offscreen || !context->makeCurrent(offscreen.get())) return nullptr;
-    const bool created = handle->CreateGlRenderContext(&GetProcAddress, context.get());
+    const bool created =
+        handle->CreateGlRenderContext(&GetProcAddress, context.get(), X11Display());
     context->doneCurrent();
     if (!created) return nullptr;
     return new CGlVideoSurface(handle, parent, std::move(context), std::move(offscreen));
@@ -59,6 +77,8 @@ CGlVideoSurface::CGlVideoSurface(CMpvHandle* handle, QWidget* parent,
 CGlVideoSurface::~CGlVideoSurface() {
     if (m_handle) m_handle->FreeRenderContext();  // while our context is still there
     if (MakeOwnCurrent()) {
+        if (m_fence) m_context->extraFunctions()->glDeleteSync(static_cast<GLsync>(m_fence));
+        m_fence = nullptr;
         m_fbo.reset();
         m_context->doneCurrent();
     }
@@ -92,7 +112,6 @@ void CGlVideoSurface::Render() {
     if (size.isEmpty() || !MakeOwnCurrent()) return;
     if (!m_fbo || m_fbo->size() != size) {
         m_fbo = std::make_unique<QOpenGLFramebufferObject>(size);
-        ++m_fboGeneration;
         if (!m_fbo->isValid()) {
             m_fbo.reset();
             return;
@@ -100,8 +119,17 @@ void CGlVideoSurface::Render() {
     }
     // Top row first in the framebuffer's memory: read back as it stands, flipped when shown.
     if (!m_handle->RenderGl(m_fbo->handle(), size.width(), size.height(), false)) return;
-    // The widget's context reads the texture next: the commands must reach the GPU first.
-    m_context->functions()->glFlush();
+    // The widget's context reads the texture next. A fence in the stream lets that context's
+    // commands wait on the GPU until the picture is complete (a flush alone does not promise it
+    // across contexts); without fences the drawing is finished here.
+    if (m_canWait) {
+        QOpenGLExtraFunctions* f = m_context->extraFunctions();
+        if (m_fence) f->glDeleteSync(static_cast<GLsync>(m_fence));
+        m_fence = f->glFenceSync(GL_SYNC_GPU_COMMANDS_COMPLETE, 0);
+        f->glFlush();
+    } else {
+        m_context->functions()->glFinish();
+    }
     m_hasFrame = true;
     ++m_frames;
     // Once told of swaps, mpv waits for one after each frame (up to a fifth of a second): a frame
@@ -135,19 +163,18 @@ QImage CGlVideoSurface::LastFrame() const {
 
 void CGlVideoSurface::initializeGL() {
     m_readFbo = 0;
-    m_readFboGeneration = -1;
     QOpenGLContext* own = context();
     connect(own, &QOpenGLContext::aboutToBeDestroyed, this, &CGlVideoSurface::DropWidgetResources,
             Qt::DirectConnection);
     m_canBlit =
         QOpenGLContext::areSharing(m_context.get(), own) && own->format().majorVersion() >= 3;
+    m_canWait = m_canBlit && HasSyncObjects(own) && HasSyncObjects(m_context.get());
 }
 
 void CGlVideoSurface::DropWidgetResources() {
     if (m_readFbo && context() && QOpenGLContext::currentContext() == context())
         context()->functions()->glDeleteFramebuffers(1, &m_readFbo);
     m_readFbo = 0;
-    m_readFboGeneration = -1;
 }
 
 void CGlVideoSurface::paintGL() {
@@ -163,13 +190,13 @@ void CGlVideoSurface::paintGL() {
         p.drawImage(rect(), picture);
         return;
     }
-    if (m_readFboGeneration != m_fboGeneration) {
-        if (!m_readFbo) f->glGenFramebuffers(1, &m_readFbo);
-        f->glBindFramebuffer(GL_FRAMEBUFFER, m_readFbo);
-        f->glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D,
-                                  m_fbo->texture(), 0);
-        m_readFboGeneration = m_fboGeneration;
-    }
+    if (m_fence && m_canWait) f->glWaitSync(static_cast<GLsync>(m_fence), 0, GL_TIMEOUT_IGNORED);
+    // Attached again for every frame: a texture changed by another context is only sure to be
+    // seen here once it is bound (attached) again in this one.
+    if (!m_readFbo) f->glGenFramebuffers(1, &m_readFbo);
+    f->glBindFramebuffer(GL_FRAMEBUFFER, m_readFbo);
+    f->glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, m_fbo->texture(),
+                              0);
     const QSize from = m_fbo->size();
     const QSize to = (QSizeF(size()) * DevicePixelRatio(this)).toSize();
     f->glBindFramebuffer(GL_READ_FRAMEBUFFER, m_readFbo);

@@ -59,13 +59,15 @@ class CGlVideoSurface : public QOpenGLWidget, public IVideoSurface {
     std::unique_ptr<QOffscreenSurface> m_offscreen;
     std::unique_ptr<QOpenGLContext> m_context;        // mpv's; the picture's texture lives here
     std::unique_ptr<QOpenGLFramebufferObject> m_fbo;  // the picture, top row first
-    qint64 m_fboGeneration = 0;                       // counts new m_fbo objects
     bool m_hasFrame = false;
+    // Fence after the last frame drawn in m_context, waited on by the widget's context (both
+    // share it) when both have sync objects (OpenGL 3.2, OpenGL ES 3.0).
+    void* m_fence = nullptr;
     bool m_swapPending = false;  // a rendered frame waits for the window's swap, told to mpv
     qint64 m_frames = 0;
 
-    // In the widget's context: a framebuffer reading m_fbo's texture, for m_fboGeneration.
+    // In the widget's context: a framebuffer reading m_fbo's texture.
     unsigned m_readFbo = 0;
-    qint64 m_readFboGeneration = -1;
     bool m_canBlit = false;  // the widget's context shares m_context's textures and can blit
+    bool m_canWait = false;  // ... and can wait on m_fence
 };

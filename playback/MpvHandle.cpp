@@ -249,7 +249,8 @@ void CMpvHandle::FreeRenderContext() {
     m_render = nullptr;
 }
 
-bool CMpvHandle::CreateGlRenderContext(GetProcAddress getProcAddress, void* glContext) {
+bool CMpvHandle::CreateGlRenderContext(GetProcAddress getProcAddress, void* glContext,
+                                       void* x11Display) {
     if (!m_mpv || !getProcAddress) return false;
     if (m_render) return true;
     mpv_opengl_init_params gl{};
@@ -258,6 +259,7 @@ bool CMpvHandle::CreateGlRenderContext(GetProcAddress getProcAddress, void* glCo
     mpv_render_param params[] = {
         {MPV_RENDER_PARAM_API_TYPE, const_cast<char*>(MPV_RENDER_API_TYPE_OPENGL)},
         {MPV_RENDER_PARAM_OPENGL_INIT_PARAMS, &gl},
+        {x11Display ? MPV_RENDER_PARAM_X11_DISPLAY : MPV_RENDER_PARAM_INVALID, x11Display},
         {MPV_RENDER_PARAM_INVALID, nullptr},
     };
     if (mpv_render_context_create(&m_render, m_mpv, params) < 0) {

@@ -63,7 +63,10 @@ class CMpvHandle : public QObject {
     // ReportSwap, FreeRenderContext) needs that same GL context current. RenderGl draws the current
     // frame into the framebuffer object fbo of width x height pixels, upside down when flipY.
     using GetProcAddress = void* (*)(void* glContext, const char* name);
-    bool CreateGlRenderContext(GetProcAddress getProcAddress, void* glContext);
+    // x11Display: the Xlib Display of the windows, when they are on X11 (lets the GPU decoders
+    // hand their frames to OpenGL without a copy); null elsewhere.
+    bool CreateGlRenderContext(GetProcAddress getProcAddress, void* glContext,
+                               void* x11Display = nullptr);
     bool RenderGl(unsigned fbo, int width, int height, bool flipY);
     void ReportSwap();
     // Frees the render context now (the GL one needs its GL context current): the video output
