@@ -5,6 +5,7 @@
 #include <mpv/render.h>
 #include <mpv/stream_cb.h>
 
+#include <cstdio>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -43,6 +44,8 @@ void* Library() {
         const std::string soname = "libmpv.so." + std::to_string(MPV_CLIENT_API_VERSION >> 16);
         void* h = dlopen(soname.c_str(), RTLD_LAZY | RTLD_LOCAL);
         if (!h) h = dlopen("libmpv.so", RTLD_LAZY | RTLD_LOCAL);
+        // Without it the player cannot start: say why, for whoever started it from a terminal.
+        if (!h) std::fprintf(stderr, "Velmora: libmpv is not usable: %s\n", dlerror());
         startup_trace::Mark("libmpv loaded");
         return h;
     }();

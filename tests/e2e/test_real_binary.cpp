@@ -194,6 +194,36 @@ TEST(RealBinaryModes, FullScreenSurvivesARestartAndEscGivesTheWindowBack) {
     extentBecomes(368, 207);
 }
 
+// Without a usable libmpv the program ends with code 1 and says why.
+TEST(RealBinaryStart, WithoutAUsableLibmpvEndsWithCode1AndSaysWhy) {
+    const struct {
+        const char* name;
+        const char* fallback;  // the file named libmpv.so beside a broken libmpv.so.2
+    } rows[] = {{"no libmpv", nullptr}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        QTemporaryDir home;
+        const QString lib = home.path() + "/lib";
+        ASSERT_FALSE(testenv::WriteFile(lib + "/libmpv.so.2", "").isEmpty());
+        if (row.fallback)
+            ASSERT_TRUE(QFile::copy(row.fallback, lib + "/libmpv.so"));
+        else
+            ASSERT_FALSE(testenv::WriteFile(lib + "/libmpv.so", "").isEmpty());
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("LD_LIBRARY_PATH", lib);
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        env.insert("XDG_CONFIG_HOME", home.path() + "/config");
+        env.insert("XDG_RUNTIME_DIR", home.path());
+        QProcess player;
+        player.setProcessEnvironment(env);
+        player.start(VELMORA_BINARY, {});
+        ASSERT_TRUE(player.waitForFinished(20000));
+        EXPECT_EQ(player.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(player.exitCode(), 1);
+        EXPECT_TRUE(player.readAllStandardError().contains("libmpv"));
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Platforms, RealBinary, ::testing::Values("xcb", "wayland"),
                          [](const auto& info) { return std::string(info.param); });
 
