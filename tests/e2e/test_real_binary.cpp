@@ -194,12 +194,13 @@ TEST(RealBinaryModes, FullScreenSurvivesARestartAndEscGivesTheWindowBack) {
     extentBecomes(368, 207);
 }
 
-// Without a usable libmpv the program ends with code 1 and says why.
+// Without a usable libmpv the program ends with code 1 and says why, neither crashing nor
+// calling into a library of another major version.
 TEST(RealBinaryStart, WithoutAUsableLibmpvEndsWithCode1AndSaysWhy) {
     const struct {
         const char* name;
         const char* fallback;  // the file named libmpv.so beside a broken libmpv.so.2
-    } rows[] = {{"no libmpv", nullptr}};
+    } rows[] = {{"no libmpv", nullptr}, {"libmpv.so of another major version", OLD_LIBMPV}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         QTemporaryDir home;
