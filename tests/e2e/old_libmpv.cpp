@@ -1,12 +1,9 @@
-// A libmpv of another major version: the player must not call into it. Each function it would
-// use first ends the process.
+// A libmpv of another major version, which the player must never call into.
 #include <cstdlib>
 
-extern "C" {
-unsigned long mpv_client_api_version() {
-    return (1UL << 16) | 109;
+extern "C" unsigned long mpv_client_api_version() {
+    return 1UL << 16;
 }
-void* mpv_create() {
+extern "C" void* mpv_create() {
     std::abort();
-}
 }

@@ -195,21 +195,15 @@ TEST(RealBinaryModes, FullScreenSurvivesARestartAndEscGivesTheWindowBack) {
 }
 
 // Without a usable libmpv the program ends with code 1 and says why, neither crashing nor
-// calling into a library of another major version.
+// calling into a library of another major version (as the unversioned libmpv.so then is).
 TEST(RealBinaryStart, WithoutAUsableLibmpvEndsWithCode1AndSaysWhy) {
-    const struct {
-        const char* name;
-        const char* fallback;  // the file named libmpv.so beside a broken libmpv.so.2
-    } rows[] = {{"no libmpv", nullptr}, {"libmpv.so of another major version", OLD_LIBMPV}};
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
+    for (const QString& fallback : {QString(), QStringLiteral(OLD_LIBMPV)}) {
+        SCOPED_TRACE(fallback.toStdString());
         QTemporaryDir home;
-        const QString lib = home.path() + "/lib";
+        const QString lib = home.path() + "/lib";  // a broken libmpv.so.2 and a libmpv.so
         ASSERT_FALSE(testenv::WriteFile(lib + "/libmpv.so.2", "").isEmpty());
-        if (row.fallback)
-            ASSERT_TRUE(QFile::copy(row.fallback, lib + "/libmpv.so"));
-        else
-            ASSERT_FALSE(testenv::WriteFile(lib + "/libmpv.so", "").isEmpty());
+        ASSERT_TRUE(fallback.isEmpty() ? !testenv::WriteFile(lib + "/libmpv.so", "").isEmpty()
+                                       : QFile::copy(fallback, lib + "/libmpv.so"));
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("LD_LIBRARY_PATH", lib);
         env.insert("QT_QPA_PLATFORM", "offscreen");
@@ -219,8 +213,8 @@ TEST(RealBinaryStart, WithoutAUsableLibmpvEndsWithCode1AndSaysWhy) {
         player.setProcessEnvironment(env);
         player.start(VELMORA_BINARY, {});
         ASSERT_TRUE(player.waitForFinished(20000));
-        EXPECT_EQ(player.exitStatus(), QProcess::NormalExit);
-        EXPECT_EQ(player.exitCode(), 1);
+        EXPECT_EQ(std::pair(player.exitStatus(), player.exitCode()),
+                  std::pair(QProcess::NormalExit, 1));
         EXPECT_TRUE(player.readAllStandardError().contains("libmpv"));
     }
 }
