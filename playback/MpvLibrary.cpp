@@ -5,6 +5,7 @@
 #include <mpv/render.h>
 #include <mpv/stream_cb.h>
 
+#include <cstdio>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -41,8 +42,11 @@ void* Library() {
     static void* const library = [] {
         startup_trace::Mark("libmpv loading");
         const std::string soname = "libmpv.so." + std::to_string(MPV_CLIENT_API_VERSION >> 16);
+        // Only by that name: the unversioned libmpv.so, where present, then belongs to another
+        // major version, whose functions and structures differ from these headers'.
         void* h = dlopen(soname.c_str(), RTLD_LAZY | RTLD_LOCAL);
-        if (!h) h = dlopen("libmpv.so", RTLD_LAZY | RTLD_LOCAL);
+        // Without it the player cannot start: say why, for whoever started it from a terminal.
+        if (!h) std::fprintf(stderr, "Velmora: libmpv is not usable: %s\n", dlerror());
         startup_trace::Mark("libmpv loaded");
         return h;
     }();

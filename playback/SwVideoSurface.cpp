@@ -1,5 +1,7 @@
 #include "playback/SwVideoSurface.h"
 
+#include <xcb/xcb.h>
+
 #include <QBackingStore>
 #include <QGuiApplication>
 #include <QPaintEngine>
@@ -28,17 +30,16 @@ void MakeOpaque(QImage& image) {
         for (int x = 0; x < width; ++x) pixel[x] |= 0xff000000u;
     }
 }
-// True when the painter writes into the backing store of a top-level window on a 24-bit X11
-// visual, where the padding byte is never shown. Any other target (a grab, another platform, a
-// translucent window) gets an opaque picture.
-bool PaddingUnseen(const QWidget* widget, const QPainter& painter) {
-    static const bool xcb = QGuiApplication::platformName() == QLatin1String("xcb");
-    if (!xcb || !painter.paintEngine()) return false;
-    const QWidget* top = widget->window();
-    const QWindow* window = top->windowHandle();
-    QBackingStore* store = top->backingStore();
-    return window && store && !window->format().hasAlpha() &&
-           painter.paintEngine()->paintDevice() == store->paintDevice();
+// The depth of an X window, asked of the server; 0 when it cannot be asked.
+int XWindowDepth(WId id) {
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    xcb_connection_t* c = x11 ? x11->connection() : nullptr;
+    if (!c) return 0;
+    xcb_get_geometry_reply_t* reply =
+        xcb_get_geometry_reply(c, xcb_get_geometry(c, xcb_window_t(id)), nullptr);
+    const int depth = reply ? reply->depth : 0;
+    std::free(reply);
+    return depth;
 }
 
 }  // namespace
@@ -57,6 +58,27 @@ CSwVideoSurface::CSwVideoSurface(CMpvHandle* handle, QWidget* parent)
 }
 
 CSwVideoSurface::~CSwVideoSurface() = default;
+
+// True when the painter writes into the backing store of a top-level window of depth 24 on X11,
+// where the padding byte is never shown. Any other target (a grab, another platform, a
+// translucent window, a window on a 32-bit visual, chosen with -visual or the screen's default)
+// gets an opaque picture. The window's format does not tell: it has no alpha on a 32-bit visual
+// that was not asked for, so the depth is asked of the X server, once per native window.
+bool CSwVideoSurface::PaddingUnseen(const QPainter& painter) {
+    static const bool xcb = QGuiApplication::platformName() == QLatin1String("xcb");
+    if (!xcb || !painter.paintEngine()) return false;
+    const QWidget* top = window();
+    const QWindow* window = top->windowHandle();
+    QBackingStore* store = top->backingStore();
+    if (!window || !store || window->format().hasAlpha() ||
+        painter.paintEngine()->paintDevice() != store->paintDevice())
+        return false;
+    if (window->winId() != m_checkedWindow) {
+        m_checkedWindow = window->winId();
+        m_depth24 = XWindowDepth(m_checkedWindow) == 24;
+    }
+    return m_depth24;
+}
 
 QImage CSwVideoSurface::LastFrame() const {
     if (!m_hasFrame) return QImage();
@@ -118,7 +140,7 @@ void CSwVideoSurface::paintEvent(QPaintEvent*) {
         p.fillRect(rect(), Qt::black);
         return;
     }
-    if (!m_opaque && !PaddingUnseen(this, p)) {
+    if (!m_opaque && !PaddingUnseen(p)) {
         MakeOpaque(m_image);
         m_opaque = true;
     }

@@ -32,6 +32,7 @@ class CSwVideoSurface : public QWidget, public IVideoSurface {
     void OnFrameReady();
     void Render();
     bool EnsureBuffer(QSize size);
+    bool PaddingUnseen(const QPainter& painter);
 
     QPointer<CMpvHandle> m_handle;
     struct AlignedFree {
@@ -40,6 +41,8 @@ class CSwVideoSurface : public QWidget, public IVideoSurface {
     std::unique_ptr<uchar, AlignedFree> m_buffer;
     QImage m_image;  // wraps m_buffer
     bool m_hasFrame = false;
-    bool m_opaque = false;  // the padding bytes of the current frame are 0xff
+    bool m_opaque = false;    // the padding bytes of the current frame are 0xff
+    WId m_checkedWindow = 0;  // the native window whose depth was asked of the X server
+    bool m_depth24 = false;   // it is 24 bits deep: the padding byte is never shown
     qint64 m_frames = 0;
 };

@@ -194,6 +194,31 @@ TEST(RealBinaryModes, FullScreenSurvivesARestartAndEscGivesTheWindowBack) {
     extentBecomes(368, 207);
 }
 
+// Without a usable libmpv the program ends with code 1 and says why, neither crashing nor
+// calling into a library of another major version (as the unversioned libmpv.so then is).
+TEST(RealBinaryStart, WithoutAUsableLibmpvEndsWithCode1AndSaysWhy) {
+    for (const QString& fallback : {QString(), QStringLiteral(OLD_LIBMPV)}) {
+        SCOPED_TRACE(fallback.toStdString());
+        QTemporaryDir home;
+        const QString lib = home.path() + "/lib";  // a broken libmpv.so.2 and a libmpv.so
+        ASSERT_FALSE(testenv::WriteFile(lib + "/libmpv.so.2", "").isEmpty());
+        ASSERT_TRUE(fallback.isEmpty() ? !testenv::WriteFile(lib + "/libmpv.so", "").isEmpty()
+                                       : QFile::copy(fallback, lib + "/libmpv.so"));
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("LD_LIBRARY_PATH", lib);
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        env.insert("XDG_CONFIG_HOME", home.path() + "/config");
+        env.insert("XDG_RUNTIME_DIR", home.path());
+        QProcess player;
+        player.setProcessEnvironment(env);
+        player.start(VELMORA_BINARY, {});
+        ASSERT_TRUE(player.waitForFinished(20000));
+        EXPECT_EQ(std::pair(player.exitStatus(), player.exitCode()),
+                  std::pair(QProcess::NormalExit, 1));
+        EXPECT_TRUE(player.readAllStandardError().contains("libmpv"));
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Platforms, RealBinary, ::testing::Values("xcb", "wayland"),
                          [](const auto& info) { return std::string(info.param); });
 

@@ -45,7 +45,7 @@ QRgb Expected(int x, int y) {
     return x < kWidth / 2 ? qRgb(255, 0, 0) : qRgb(0, 0, 255);
 }
 
-// Pixels of image (from its top left corner) that are not the clip's colour.
+// Pixels of image (from its top left corner) that are not the clip's colour, or not opaque.
 int Mismatches(const QImage& image) {
     if (image.width() < kWidth || image.height() < kHeight) return kWidth * kHeight;
     int bad = 0;
@@ -53,7 +53,7 @@ int Mismatches(const QImage& image) {
         for (int x = 0; x < kWidth; ++x) {
             const QRgb c = image.pixel(x, y), e = Expected(x, y);
             if (std::abs(qRed(c) - qRed(e)) > 48 || std::abs(qGreen(c) - qGreen(e)) > 48 ||
-                std::abs(qBlue(c) - qBlue(e)) > 48)
+                std::abs(qBlue(c) - qBlue(e)) > 48 || qAlpha(c) != 255)
                 ++bad;
         }
     }
