@@ -125,6 +125,8 @@ TEST_F(Mpris, PlayerctlDrivesAndReadsAPlayingPlaylist) {
     Ctl({"pause"});          // already paused: stays so (the toggle would play)
     Ctl({"position", "2"});  // SetPosition on the current track
     EXPECT_TRUE(PositionNear(2));
+    // Seeks sent while one is still under way end in one Seeked: each is awaited here.
+    EXPECT_TRUE(WaitUntil([&] { return listener.seeked >= 1; }, 10000));
     Ctl({"position", "1+"});  // Seek by an offset
     EXPECT_TRUE(PositionNear(3));
     EXPECT_TRUE(WaitUntil([&] { return listener.seeked >= 2; }, 10000));
