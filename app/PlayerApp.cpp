@@ -19,8 +19,12 @@
 #include "app/Profile.h"
 #include "app/SingleInstance.h"
 #include "app/StartupTrace.h"
+#include "captions/CaptionSource.h"
 #include "dialogs/Notice.h"
 #include "frame/MainFrame.h"
+#include "playback/VideoSurface.h"
+
+namespace caps = velmora::captions;
 
 namespace {
 
@@ -60,6 +64,24 @@ std::optional<QString> CPlayerApp::PathFromArguments(const QStringList& argument
     static const QRegularExpression address("^[A-Za-z][A-Za-z0-9+.-]+:");
     if (path.isEmpty() || (address.match(path).hasMatch() && !QFileInfo::exists(path))) return path;
     return QFileInfo(path).absoluteFilePath();
+}
+
+QString CPlayerApp::StartLoadPath(const QStringList& arguments) {
+    const std::optional<QString> path = PathFromArguments(arguments);
+    if (!path || !SoftwareVideoPathCertain()) return {};
+    const QFileInfo info(*path);
+    const std::string utf8 = path->toStdString();
+    // What the window resolves first (links, desktop entries) or reads itself (playlists,
+    // caption files) is left to it.
+    if (!info.isAbsolute() || !info.isFile() || info.isSymLink() ||
+        path->endsWith(".desktop", Qt::CaseInsensitive) || caps::IsPlaylistFileName(utf8) ||
+        caps::IsCaptionFileName(utf8))
+        return {};
+    const caps::OpenMediaPlan plan = caps::PlanOpenMedia(utf8, {}, [](const std::string& p) {
+        return QFileInfo::exists(QString::fromStdString(p));
+    });
+    if (plan.action != caps::OpenMediaPlan::Action::LoadFile || plan.target != utf8) return {};
+    return *path;
 }
 
 void CPlayerApp::ReportSettingsWriteFailures() {

@@ -29,6 +29,11 @@ class CPlayerApp {
     // addresses ("mms:", "http:" ...) stay as they are.
     static std::optional<QString> PathFromArguments(const QStringList& arguments);
 
+    // The file the player core may begin loading while the window is made: the command line's
+    // path when it is a local media file that the window will load just as it is (no playlist,
+    // link or caption file) and the picture will be drawn in software. Empty otherwise.
+    static QString StartLoadPath(const QStringList& arguments);
+
     // From now on a settings file that cannot be written is reported to the user, once, in a
     // message box that does not wait for an answer.
     static void ReportSettingsWriteFailures();

@@ -88,6 +88,7 @@ bool CMainFrame::OnCreate(const std::function<void()>& openFirst) {
     ResetToEmpty();
     if (!modes_.framed) SetFramed(false);
     if (openFirst) openFirst();
+    player_->StopUnclaimedStartLoad();
     LoadWindowPosition();
     // Shown also when it is out of the layout: the first poll tick that finds the pointer away
     // from it hides it.

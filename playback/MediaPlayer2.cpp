@@ -112,6 +112,10 @@ CMediaPlayer2::~CMediaPlayer2() {
 CMediaWindow* CMediaPlayer2::MediaWindow() const {
     return m_window;
 }
+void CMediaPlayer2::StopUnclaimedStartLoad() {
+    m_mpv->StopUnclaimedLoad();
+}
+
 bool CMediaPlayer2::IsValid() const {
     return m_mpv->IsValid() && m_mpv->HasRenderContext();
 }

@@ -60,6 +60,9 @@ class CMediaPlayer2 : public QObject {
     // The widget showing the picture; the frame places and sizes it.
     CMediaWindow* MediaWindow() const;
     bool IsValid() const;
+    // A file the core began loading at start-up is played by the first SetFileName of that same
+    // path; call this once the start-up open is done, so that one nobody asked for stops.
+    void StopUnclaimedStartLoad();
 
     double GetCurrentPosition() const { return m_position; }
     void SetCurrentPosition(double seconds);

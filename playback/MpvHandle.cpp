@@ -11,6 +11,8 @@
 
 #include <QByteArray>
 #include <QMetaObject>
+#include <optional>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -72,11 +74,17 @@ CMpvHandle::CMpvHandle(const Options& options, QObject* parent) : QObject(parent
     const QByteArray ao =
         options.audioOutput.isEmpty() ? QByteArray("auto") : options.audioOutput.toUtf8();
     // The core made while the window was being built, if there is one; otherwise one made now.
-    m_mpv = mpv_library::TakeEarly(ao);
-    if (!m_mpv) m_mpv = mpv_library::CreateInitialised(ao);
+    const mpv_library::EarlyCore early = mpv_library::TakeEarly(ao);
+    m_mpv = early.handle ? early.handle : mpv_library::CreateInitialised(ao);
     if (!m_mpv) return;
     mpv_set_wakeup_callback(m_mpv, &CMpvHandle::OnWakeup, this);
     OnWakeup(this);  // events that came before the callback was set
+    if (early.render) {
+        m_render = early.render;
+        m_earlyLoad = QString::fromUtf8(early.loadingPath);
+        mpv_render_context_set_update_callback(m_render, &CMpvHandle::OnRenderUpdate, this);
+        OnRenderUpdate(this);  // a picture that came before the callback was set
+    }
 }
 
 CMpvHandle::~CMpvHandle() {
@@ -115,6 +123,21 @@ void CMpvHandle::GetAsync(const char* name, Format format, quint64 tag) {
 
 void CMpvHandle::Command(const QStringList& args, quint64 tag) {
     if (!m_mpv) return;
+    if (!m_earlyLoad.isEmpty()) {
+        const bool claims = args == QStringList{"loadfile", m_earlyLoad, "replace"};
+        m_earlyLoad.clear();
+        const std::optional<EarlyReply> reply = std::exchange(m_earlyReply, std::nullopt);
+        if (claims) {
+            m_earlyLoadTag = tag;
+            // Answered already: the answer follows, in order, as any reply would.
+            if (reply)
+                QMetaObject::invokeMethod(
+                    this,
+                    [this, tag, reply] { emit CommandReply(tag, reply->error, reply->entryId); },
+                    Qt::QueuedConnection);
+            return;
+        }
+    }
     std::vector<QByteArray> utf8;
     utf8.reserve(static_cast<size_t>(args.size()));
     std::vector<const char*> argv;
@@ -122,6 +145,13 @@ void CMpvHandle::Command(const QStringList& args, quint64 tag) {
     for (const QByteArray& a : utf8) argv.push_back(a.constData());
     argv.push_back(nullptr);
     mpv_command_async(m_mpv, tag, argv.data());
+}
+
+void CMpvHandle::StopUnclaimedLoad() {
+    if (m_earlyLoad.isEmpty()) return;
+    m_earlyLoad.clear();
+    m_earlyReply.reset();
+    Command({"stop"});
 }
 
 void CMpvHandle::SetProperty(const char* name, const QVariant& value) {
@@ -170,7 +200,12 @@ void CMpvHandle::DrainEvents() {
                 break;
             }
             case MPV_EVENT_COMMAND_REPLY: {
-                if (ev->reply_userdata == 0) break;
+                quint64 tag = ev->reply_userdata;
+                // The start-up load's answer goes to the command that claimed it; before any
+                // command, it waits for one.
+                const bool early = tag == mpv_library::kEarlyLoadReply;
+                if (early) tag = std::exchange(m_earlyLoadTag, 0);
+                if (tag == 0 && !(early && !m_earlyLoad.isEmpty())) break;
                 qint64 entryId = -1;
                 const auto* c = static_cast<mpv_event_command*>(ev->data);
                 if (ev->error >= 0 && c && c->result.format == MPV_FORMAT_NODE_MAP) {
@@ -181,7 +216,11 @@ void CMpvHandle::DrainEvents() {
                             entryId = map->values[i].u.int64;
                     }
                 }
-                emit CommandReply(ev->reply_userdata, ev->error, entryId);
+                if (tag == 0) {
+                    m_earlyReply = EarlyReply{ev->error, entryId};
+                    break;
+                }
+                emit CommandReply(tag, ev->error, entryId);
                 break;
             }
             case MPV_EVENT_START_FILE: {
@@ -211,7 +250,8 @@ void CMpvHandle::DrainEvents() {
 
 bool CMpvHandle::CreateSoftwareRenderContext() {
     if (!m_mpv) return false;
-    if (m_render) return true;
+    if (m_render && !m_renderIsGl) return true;
+    FreeRenderContext();
     mpv_render_param params[] = {
         {MPV_RENDER_PARAM_API_TYPE, const_cast<char*>(MPV_RENDER_API_TYPE_SW)},
         {MPV_RENDER_PARAM_INVALID, nullptr},
@@ -247,12 +287,17 @@ void CMpvHandle::FreeRenderContext() {
     mpv_render_context_set_update_callback(m_render, nullptr, nullptr);
     mpv_render_context_free(m_render);
     m_render = nullptr;
+    m_renderIsGl = false;
 }
 
 bool CMpvHandle::CreateGlRenderContext(GetProcAddress getProcAddress, void* glContext,
                                        void* x11Display) {
     if (!m_mpv || !getProcAddress) return false;
-    if (m_render) return true;
+    if (m_render && m_renderIsGl) return true;
+    // A software one from start-up: its picture would never be shown, and the file it loads
+    // would play without one.
+    StopUnclaimedLoad();
+    FreeRenderContext();
     mpv_opengl_init_params gl{};
     gl.get_proc_address = getProcAddress;
     gl.get_proc_address_ctx = glContext;
@@ -266,6 +311,7 @@ bool CMpvHandle::CreateGlRenderContext(GetProcAddress getProcAddress, void* glCo
         m_render = nullptr;
         return false;
     }
+    m_renderIsGl = true;
     mpv_render_context_set_update_callback(m_render, &CMpvHandle::OnRenderUpdate, this);
     // The GPU decodes where the driver's path is known to be sound; elsewhere mpv decodes itself.
     mpv_set_property_string(m_mpv, "hwdec", "auto-safe");

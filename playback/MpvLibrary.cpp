@@ -62,8 +62,32 @@ struct Early {
     std::mutex mutex;
     std::thread thread;
     QByteArray audioOutput;
-    mpv_handle* handle = nullptr;
+    EarlyCore core;
 };
+
+void Free(EarlyCore& core) {
+    if (core.render) mpv_render_context_free(core.render);
+    if (core.handle) mpv_terminate_destroy(core.handle);
+    core = EarlyCore{};
+}
+
+// The render context the video output will need, and the load, paused: the picture is decoded
+// and ready to show, and nothing plays before the player has set its volume and taken over.
+void StartLoading(EarlyCore& core, const QByteArray& path) {
+    mpv_render_param params[] = {
+        {MPV_RENDER_PARAM_API_TYPE, const_cast<char*>(MPV_RENDER_API_TYPE_SW)},
+        {MPV_RENDER_PARAM_INVALID, nullptr},
+    };
+    if (mpv_render_context_create(&core.render, core.handle, params) < 0) {
+        core.render = nullptr;
+        return;
+    }
+    const char* args[] = {"loadfile", path.constData(), "replace", nullptr};
+    if (mpv_command_async(core.handle, kEarlyLoadReply, args) >= 0) {
+        core.loadingPath = path;
+        startup_trace::Mark("early load sent");
+    }
+}
 
 Early& early() {
     static Early e;
@@ -72,10 +96,11 @@ Early& early() {
 
 }  // namespace
 
-mpv_handle* CreateInitialised(const QByteArray& audioOutput) {
+mpv_handle* CreateInitialised(const QByteArray& audioOutput, bool startPaused) {
     mpv_handle* mpv = mpv_create();
     if (!mpv) return nullptr;
     for (const auto& opt : kOptions) mpv_set_option_string(mpv, opt[0], opt[1]);
+    if (startPaused) mpv_set_option_string(mpv, "pause", "yes");
     mpv_set_option_string(mpv, "ao", audioOutput.isEmpty() ? "auto" : audioOutput.constData());
     if (mpv_initialize(mpv) < 0) {
         mpv_terminate_destroy(mpv);
@@ -85,15 +110,17 @@ mpv_handle* CreateInitialised(const QByteArray& audioOutput) {
     return mpv;
 }
 
-EarlyStart::EarlyStart(const QByteArray& audioOutput) {
+EarlyStart::EarlyStart(const QByteArray& audioOutput, const QByteArray& openPath) {
     Early& e = early();
     const std::lock_guard lock(e.mutex);
     if (e.thread.joinable()) return;
     e.audioOutput = audioOutput;
-    e.thread = std::thread([&e, audioOutput] {
-        mpv_handle* h = CreateInitialised(audioOutput);
+    e.thread = std::thread([&e, audioOutput, openPath] {
+        EarlyCore core;
+        core.handle = CreateInitialised(audioOutput, !openPath.isEmpty());
+        if (core.handle && !openPath.isEmpty()) StartLoading(core, openPath);
         const std::lock_guard lock(e.mutex);
-        e.handle = h;
+        e.core = core;
     });
 }
 
@@ -101,21 +128,17 @@ EarlyStart::~EarlyStart() {
     Early& e = early();
     if (e.thread.joinable()) e.thread.join();
     const std::lock_guard lock(e.mutex);
-    if (e.handle) mpv_terminate_destroy(e.handle);
-    e.handle = nullptr;
+    Free(e.core);
 }
 
-mpv_handle* TakeEarly(const QByteArray& audioOutput) {
+EarlyCore TakeEarly(const QByteArray& audioOutput) {
     Early& e = early();
-    if (!e.thread.joinable()) return nullptr;
+    if (!e.thread.joinable()) return {};
     e.thread.join();
     const std::lock_guard lock(e.mutex);
-    mpv_handle* h = std::exchange(e.handle, nullptr);
-    if (h && e.audioOutput != audioOutput) {
-        mpv_terminate_destroy(h);
-        h = nullptr;
-    }
-    return h;
+    EarlyCore core = std::exchange(e.core, EarlyCore{});
+    if (core.handle && e.audioOutput != audioOutput) Free(core);
+    return core;
 }
 
 }  // namespace mpv_library

@@ -64,6 +64,12 @@ GlProbe ProbeOpenGl() {
 
 }  // namespace
 
+bool SoftwareVideoPathCertain() {
+    const QByteArray override = qgetenv("VELMORA_VIDEO");
+    return !velmora::playback::VideoPathNeedsProbe(
+        std::string_view(override.constData(), size_t(override.size())), GpuDevicePresent());
+}
+
 IVideoSurface* CreateVideoSurface(CMpvHandle* handle, QWidget* parent) {
     const QByteArray override = qgetenv("VELMORA_VIDEO");
     velmora::playback::VideoPathFacts facts;

@@ -25,3 +25,7 @@ class IVideoSurface {
 // renderer can be made (VELMORA_VIDEO=gl forces it wherever a context can be made, =sw never),
 // else the software one.
 IVideoSurface* CreateVideoSurface(CMpvHandle* handle, QWidget* parent);
+
+// True when CreateVideoSurface will make the software surface whatever OpenGL answers: forced by
+// VELMORA_VIDEO=sw, or no GPU device to ask. Cheap: no OpenGL context is made.
+bool SoftwareVideoPathCertain();

@@ -226,4 +226,32 @@ TEST(PathFromArguments, LocalPathsBecomeAbsoluteAndAddressesStay) {
         EXPECT_EQ(CPlayerApp::PathFromArguments({arg}), std::optional(path)) << arg.toStdString();
 }
 
+// Only a plain local media file, on the software video path, is loaded before the window asks.
+TEST(StartLoadPath, OnlyAPlainLocalMediaFileOnTheSoftwarePath) {
+    QTemporaryDir dir;
+    const QString d = dir.path();
+    for (const char* name : {"film.mp4", "list.m3u", "film.smi", "app.desktop", "noext"})
+        testenv::WriteFile(d + "/" + name, "x");
+    QFile::link(d + "/film.mp4", d + "/link.mp4");
+    QDir(d).mkdir("folder.mp4");
+    const struct {
+        const char* arg;
+        const char* videoPath;
+        bool loads;
+    } rows[] = {
+        {"film.mp4", "sw", true},  {"film.mp4", "gl", false},    {"list.m3u", "sw", false},
+        {"film.smi", "sw", false}, {"app.desktop", "sw", false}, {"noext", "sw", false},
+        {"link.mp4", "sw", false}, {"folder.mp4", "sw", false},  {"gone.mp4", "sw", false},
+    };
+    for (const auto& row : rows) {
+        qputenv("VELMORA_VIDEO", row.videoPath);
+        const QString path = d + "/" + row.arg;
+        EXPECT_EQ(CPlayerApp::StartLoadPath({path}), row.loads ? path : QString())
+            << row.arg << " " << row.videoPath;
+    }
+    EXPECT_EQ(CPlayerApp::StartLoadPath({"mms://host/stream"}), QString());
+    EXPECT_EQ(CPlayerApp::StartLoadPath({}), QString());
+    qunsetenv("VELMORA_VIDEO");
+}
+
 }  // namespace

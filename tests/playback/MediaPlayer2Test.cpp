@@ -109,8 +109,73 @@ TEST(MediaPlayer2Test, VideoAndAudioOpenAndPlay) {
         EXPECT_EQ(rec.errors, 0);
         // The media window was never shown: frames are rendered all the same.
         EXPECT_TRUE(width == 0 || p.MediaWindow()->Surface()->FramesRendered() > 5);
-        EXPECT_EQ(mpv_library::TakeEarly(ao), nullptr);  // taken by the first player
+        EXPECT_EQ(mpv_library::TakeEarly(ao).handle, nullptr);  // taken by the first player
     }
+}
+
+// A core that began loading the command line's file at start-up: the first load of that same
+// file plays it without loading it again, any other first load replaces it, and with none it
+// stops. An OpenGL surface, which cannot show what the start-up render context draws, takes the
+// file again.
+TEST(MediaPlayer2Test, TheFileLoadingFromStartUpIsClaimedReplacedOrStopped) {
+    const QByteArray ao = CMediaPlayer2::DefaultAudioOutput().toUtf8();
+    const QString video = testenv::VideoClip(), audio = testenv::AudioClip();
+    struct Row {
+        const char* what;
+        QString open;  // empty: nothing is opened
+        bool autoStart;
+        const char* videoPath;
+        long playState;
+        qlonglong entryId;  // of the medium that plays: 1 when the start-up load was claimed
+    } const rows[] = {
+        {"claimed", video, true, "sw", CMediaPlayer2::kPlaying, 1},
+        {"claimed without autostart", video, false, "sw", CMediaPlayer2::kPaused, 1},
+        {"replaced", audio, true, "sw", CMediaPlayer2::kPlaying, 2},
+        {"stopped", {}, true, "sw", CMediaPlayer2::kStopped, 0},
+        {"taken again by an OpenGL surface", video, true, "gl", CMediaPlayer2::kPlaying, 2},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        qputenv("VELMORA_VIDEO", row.videoPath);
+        const mpv_library::EarlyStart early(ao, video.toUtf8());
+        CMediaPlayer2 p;
+        Recorder rec(p);
+        p.SetStartupProperty(CMediaPlayer2::kAutoStart, row.autoStart);
+        if (!row.open.isEmpty()) {
+            ASSERT_TRUE(OpenAndWait(p, row.open));
+            EXPECT_EQ(rec.open, (std::vector<Pair>{{0, 5}, {5, 6}}));
+            EXPECT_EQ(p.GetImageSourceWidth(), row.open == video ? 320 : 0);
+        }
+        p.StopUnclaimedStartLoad();
+        QVariantMap values;
+        const auto ask = [&] {
+            values.clear();
+            p.QueryProperties({"playlist/0/id", "idle-active"}, &p,
+                              [&](const QVariantMap& v) { values = v; });
+            return WaitUntil([&] { return !values.isEmpty(); });
+        };
+        if (row.open.isEmpty()) {
+            ASSERT_TRUE(WaitUntil([&] { return ask() && values["idle-active"].toBool(); }));
+            EXPECT_TRUE(rec.open.empty());
+        } else {
+            ASSERT_TRUE(ask());
+            EXPECT_EQ(values["playlist/0/id"].toLongLong(), row.entryId);
+        }
+        if (row.playState == CMediaPlayer2::kPlaying) {
+            EXPECT_TRUE(WaitUntil([&] { return p.GetCurrentPosition() > 0.3; }));
+        } else {
+            testenv::Spin(400);
+        }
+        if (row.playState == CMediaPlayer2::kPaused) {
+            EXPECT_EQ(p.GetCurrentPosition(), 0);
+        }
+        if (row.open == video) {
+            EXPECT_TRUE(
+                WaitUntil([&] { return p.MediaWindow()->Surface()->FramesRendered() > 0; }));
+        }
+        EXPECT_EQ(rec.errors, 0);
+    }
+    qunsetenv("VELMORA_VIDEO");
 }
 
 TEST(MediaPlayer2Test, BrokenAndMissingFilesRaiseError) {
