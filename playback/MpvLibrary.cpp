@@ -36,6 +36,15 @@ const char* const kOptions[][2] = {
     {"idle", "yes"},
 };
 
+// The codec libraries' own symbols are looked up among libmpv's dependencies before the
+// application's (Qt's) libraries, which they never use: that skips most of the symbol search
+// that dominates loading. The sanitizers' runtimes must interpose everything, so not there.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr int kBindLocalFirst = 0;
+#else
+constexpr int kBindLocalFirst = RTLD_DEEPBIND;
+#endif
+
 // The library of the client API major version these headers describe; loaded once, by whichever
 // thread asks first (the others wait for it).
 void* Library() {
@@ -44,7 +53,7 @@ void* Library() {
         const std::string soname = "libmpv.so." + std::to_string(MPV_CLIENT_API_VERSION >> 16);
         // Only by that name: the unversioned libmpv.so, where present, then belongs to another
         // major version, whose functions and structures differ from these headers'.
-        void* h = dlopen(soname.c_str(), RTLD_LAZY | RTLD_LOCAL);
+        void* h = dlopen(soname.c_str(), RTLD_LAZY | RTLD_LOCAL | kBindLocalFirst);
         // Without it the player cannot start: say why, for whoever started it from a terminal.
         if (!h) std::fprintf(stderr, "Velmora: libmpv is not usable: %s\n", dlerror());
         startup_trace::Mark("libmpv loaded");
