@@ -266,10 +266,18 @@ void CMpris::Previous() {
     frame_->OnCommand(cmd::kPrevious);
 }
 
-// A step of any size, with the rules of the 5- and 30-second steps.
+// A step of any size, with the rules of the 5- and 30-second steps. A step forward past the end
+// of a track of known length moves on to the next one, as Next does (nothing without one).
 void CMpris::Seek(qlonglong offsetUs) {
     if (frame_->shutDown_ || !frame_->IsCommandEnabled(cmd::kForward5)) return;
-    frame_->OnSeek(mr::Seconds(offsetUs));
+    const double delta = mr::Seconds(offsetUs);
+    const CMediaPlayer2* player = frame_->Player();
+    const double duration = player->GetDuration();
+    if (delta > 0 && duration > 0 && player->GetCurrentPosition() + delta >= duration) {
+        if (frame_->IsCommandEnabled(cmd::kNext)) frame_->OnCommand(cmd::kNext);
+        return;
+    }
+    frame_->OnSeek(delta);
 }
 
 // Where the seek slider goes, for the current track only.
