@@ -213,27 +213,6 @@ TEST_F(SetupDlgTest, TypedSizeBecomesTheRatioOnOk) {
     EXPECT_EQ(dlg.Values().sizeRatio, 22);
 }
 
-TEST_F(SetupDlgTest, EffectBoxesNoneClearsAndDisablesTheOthers) {
-    SetupValues v;
-    v.effect = 3;
-    CSetupDlg dlg(nullptr, v);
-    Click(dlg, "31016");  // outline off
-    EXPECT_EQ(dlg.Values().effect, 2);
-    Click(dlg, "31015");  // none on
-    EXPECT_EQ(dlg.Values().effect, 0);
-    for (const char* id : {"31016", "31017"}) {
-        EXPECT_FALSE(Checked(dlg, id));
-        EXPECT_FALSE(Child(dlg, id)->isEnabled());
-    }
-    Click(dlg, "31015");  // none off: the others come back unchecked
-    for (const char* id : {"31016", "31017"}) {
-        EXPECT_FALSE(Checked(dlg, id));
-        EXPECT_TRUE(Child(dlg, id)->isEnabled());
-    }
-    Click(dlg, "31016");
-    EXPECT_EQ(dlg.Values().effect, 1);
-}
-
 TEST_F(SetupDlgTest, DefaultsShowTheDesignedStyleAndApplyNothing) {
     SetupValues v;
     v.effect = 1;
@@ -306,28 +285,30 @@ TEST_F(SetupDlgTest, ApplyHandsOverTheValuesAndTheDialogStaysOpen) {
     EXPECT_EQ(applied.size(), 2u);
 }
 
-TEST_F(SetupDlgTest, PreviewDrawsTheCaptionStyleAtOnce) {
+TEST_F(SetupDlgTest, EffectBoxesSetTheEffectAndThePreviewDrawsItAtOnce) {
     CSetupDlg dlg(nullptr, SetupValues{});  // yellow text, black fringe
     dlg.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
     dlg.SetColourChooser([](QWidget*, uint32_t) { return std::optional<uint32_t>(0xFFFFFF); });
 
     // Effect 0 still has the +1/+1 fringe, the outline rings the letters, the shadow falls
-    // further down-right than that fringe.
+    // further down-right than that fringe; "none" clears and disables the other two.
     struct Step {
         std::vector<const char*> clicks;
         QRgb text;
         bool ringed, shadow;
+        int effect;
     };
+    const QRgb yellow = qRgb(255, 255, 0), white = qRgb(255, 255, 255);
     Ink base;
-    for (const Step& s :
-         std::initializer_list<Step>{
-             {{}, qRgb(255, 255, 0), false, false},
-             {{"31015", "31016"}, qRgb(255, 255, 0), true, false},     // none off, outline on
-             {{"31009"}, qRgb(255, 255, 255), true, false},            // white text
-             {{"31016", "31017"}, qRgb(255, 255, 255), false, true}})  // outline off, shadow on
-    {
+    for (const Step& s : std::initializer_list<Step>{
+             {{}, yellow, false, false, 0},
+             {{"31015", "31016"}, yellow, true, false, 1},  // none off, outline on
+             {{"31009"}, white, true, false, 1},            // white text
+             {{"31017", "31016"}, white, false, true, 2},   // shadow on, outline off
+             {{"31015"}, white, false, false, 0}}) {        // none on
         for (const char* id : s.clicks) Click(dlg, id);
+        EXPECT_EQ(dlg.Values().effect, s.effect);
         const Ink ink = PreviewInk(dlg, s.text);
         if (s.clicks.empty()) base = ink;
         const std::string at = s.clicks.empty() ? "start" : s.clicks.back();
@@ -339,5 +320,10 @@ TEST_F(SetupDlgTest, PreviewDrawsTheCaptionStyleAtOnce) {
             EXPECT_TRUE(ink.left * 2 < ink.right && ink.top * 2 < ink.bottom) << at;
         }
         EXPECT_EQ(ink.diagonal > base.diagonal * 2, s.shadow) << at;
+    }
+    for (const bool none : {true, false}) {  // none off: the others come back unchecked
+        for (const char* id : {"31016", "31017"})
+            EXPECT_TRUE(!Checked(dlg, id) && Child(dlg, id)->isEnabled() != none) << id;
+        Click(dlg, "31015");
     }
 }
