@@ -43,10 +43,8 @@ TEST(MprisRules, VolumeIsTheSliderFractionOfTheStep) {
 }
 
 TEST(MprisRules, PositionMustLieOnTheTrack) {
-    EXPECT_TRUE(mr::PositionOnTrack(0, 5));
-    EXPECT_TRUE(mr::PositionOnTrack(5, 5));
-    EXPECT_FALSE(mr::PositionOnTrack(6, 5));
-    EXPECT_FALSE(mr::PositionOnTrack(-1, 5));
+    EXPECT_TRUE(mr::PositionOnTrack(0, 5) && mr::PositionOnTrack(5, 5));
+    EXPECT_FALSE(mr::PositionOnTrack(6, 5) || mr::PositionOnTrack(-1, 5));
     EXPECT_FALSE(mr::PositionOnTrack(0, 0));  // unknown length: a live stream
 }
 

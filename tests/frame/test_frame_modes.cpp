@@ -439,8 +439,7 @@ TEST_F(FrameModesTest, MouseOnThePictureDragsPausesAndOpensTheMenu) {
     EXPECT_TRUE(Until([&] {
         const QPoint moved = frame_->geometry().topLeft() - QPoint(100, 120);
         return moved.x() >= 40 && moved.y() >= 30;
-    })) << frame_->geometry().x()
-        << "," << frame_->geometry().y();
+    }));
 
     // A flick handled only after the button is up drags nothing and leaves the next clicks alone.
     const QRect placed = frame_->geometry();

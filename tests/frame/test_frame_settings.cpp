@@ -1,5 +1,6 @@
-// The settings dialog driven as a viewer would, on a playing clip with a caption: what OK changes
-// on the screen, what Cancel leaves alone, and the default caption folder in use at the next open.
+// Captions on a playing clip in the main window, and the settings dialog driven as a viewer would:
+// what OK changes on the screen, what Cancel leaves alone, and the default caption folder in use at
+// the next open.
 
 #include <QAbstractButton>
 #include <QDialog>
@@ -19,12 +20,18 @@ namespace {
 using testenv::WaitUntil;
 
 struct Letters {
-    int yellow = 0, white = 0, shadowed = 0, top = -1, bottom = -1;
+    int yellow = 0, white = 0, fringed = 0, shadowed = 0, top = -1, bottom = -1;
+    int greyOutside = 0, otherOutside = 0;  // the picture sampled clear of the letters' rows
     int Height() const { return bottom - top; }
 };
 
-// Yellow or white letter pixels of the picture, their rows, and white pixels with a dark pixel
-// two down and two right (a shadow).
+bool Grey(QRgb c) {
+    return std::abs(qRed(c) - 128) < 40 && std::abs(qGreen(c) - 128) < 40 &&
+           std::abs(qBlue(c) - 128) < 40;
+}
+
+// Yellow or white letter pixels of the picture, their rows, yellow ones with a dark pixel one down
+// and one right (the fringe), white ones with a dark pixel two down and two right (a shadow).
 Letters Look(const QImage& image) {
     Letters l;
     for (int y = 0; y + 2 < 480; ++y) {
@@ -34,25 +41,32 @@ Letters Look(const QImage& image) {
             const bool white = qRed(c) > 220 && qGreen(c) > 220 && qBlue(c) > 220;
             if (!yellow && !white) continue;
             (yellow ? l.yellow : l.white)++;
+            l.fringed += yellow && qGray(image.pixel(x + 1, y + 1)) < 40;
             l.shadowed += white && qGray(image.pixel(x + 2, y + 2)) < 40;
             if (l.top < 0) l.top = y;
             l.bottom = y;
         }
     }
+    for (int y = 0; y < 480; y += 7)
+        for (int x = 0; x < image.width() && (l.top < 0 || y < l.top - 4 || y > l.bottom + 6);
+             x += 7)
+            (Grey(image.pixel(x, y)) ? l.greyOutside : l.otherOutside)++;
     return l;
 }
 
 class FrameSettingsTest : public FrameTest {
   protected:
-    // A 640 x 480 grey clip with one caption all through it; the caption file lies in folder.
-    QString Movie(const QString& name, const QString& captionFolder) {
+    // A 640 x 480 grey clip with one caption up to endMs; the caption file lies in folder.
+    QString Movie(const QString& name, const QString& captionFolder, int endMs = 60000) {
         const QString clip = testenv::GreyClip("640x480", 10);
         const QString movie = dir_.path() + "/" + name + ".mp4";
         EXPECT_TRUE(QFile::copy(clip, movie));
-        EXPECT_FALSE(testenv::WriteFile(captionFolder + "/" + name + ".smi",
-                                        "<SAMI><BODY><SYNC Start=0><P>자막 글자 HELLO\n"
-                                        "<SYNC Start=60000><P>&nbsp;</BODY></SAMI>")
-                         .isEmpty());
+        const QString smi = QString(
+                                "<SAMI><BODY><SYNC Start=0><P>자막 글자 HELLO\n"
+                                "<SYNC Start=%1><P>&nbsp;</BODY></SAMI>")
+                                .arg(endMs);
+        EXPECT_FALSE(
+            testenv::WriteFile(captionFolder + "/" + name + ".smi", smi.toUtf8()).isEmpty());
         return movie;
     }
     // Opens the settings dialog, lets act work its controls, and waits until it is closed.
@@ -77,6 +91,29 @@ class FrameSettingsTest : public FrameTest {
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
 };
+
+TEST_F(FrameSettingsTest, CaptionShowsOverThePictureAndClearsAfterABlankBlock) {
+    Start();
+    EXPECT_EQ(frame_->width(), 368);  // the least width before any medium
+    const int menu = frame_->height() - frame_->Content()->height();
+    frame_->OpenMediaPath(Movie("short", dir_.path(), 1500));
+    CCaptionWnd* caption = frame_->CaptionWindow();
+    ASSERT_TRUE(WaitUntil([&] { return caption->IsShowingCaption(); }, 8000));
+    EXPECT_EQ(frame_->Content()->size(), QSize(640, 480 + 58));  // the picture's size, bar below
+    const Letters shown = Shown();
+    EXPECT_GT(shown.yellow, 200);
+    EXPECT_GT(shown.fringed, 20);
+    // Position 6: the last line's bottom 480 * 6 / 120 rows above the picture's bottom.
+    EXPECT_NEAR(shown.bottom, 480 - 24, 8);
+    EXPECT_GT(shown.top, 380);
+    EXPECT_EQ(shown.otherOutside, 0);
+    EXPECT_GT(shown.greyOutside, 1000);
+    ASSERT_TRUE(WaitUntil([&] { return !caption->IsShowingCaption(); }, 8000));
+    EXPECT_EQ(Shown().yellow, 0);
+    frame_->resize(400, 300);  // by its right edge: the picture keeps its shape
+    testenv::Spin(100);
+    EXPECT_EQ(frame_->size(), QSize(400, menu + 300 + 58));
+}
 
 TEST_F(FrameSettingsTest, OkChangesTheCaptionOnScreenAndCancelChangesNothing) {
     Start();
