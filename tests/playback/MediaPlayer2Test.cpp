@@ -14,6 +14,7 @@
 
 #include "playback/MediaPlayer2.h"
 #include "playback/MediaWindow.h"
+#include "playback/MpvHandle.h"
 #include "playback/MpvLibrary.h"
 #include "playback/VideoSurface.h"
 #include "tests/support/TestEnv.h"
@@ -178,21 +179,36 @@ TEST(MediaPlayer2Test, TheFileLoadingFromStartUpIsClaimedReplacedOrStopped) {
     qunsetenv("VELMORA_VIDEO");
 }
 
+// Also when the file began loading at start-up, and when its failure came before the load that
+// claims it.
 TEST(MediaPlayer2Test, BrokenAndMissingFilesRaiseError) {
     QByteArray garbage;
     for (int i = 0; i < 65536; ++i) garbage += char((i * 2654435761u) >> 13);
+    const QByteArray ao = CMediaPlayer2::DefaultAudioOutput().toUtf8();
+    enum { kPlain, kStartUp, kStartUpFailedFirst };
+    qputenv("VELMORA_VIDEO", "sw");
     for (const QString& path :
          {Write("broken.mp4", garbage), testenv::DataDir() + "/no such file.mp4"}) {
-        SCOPED_TRACE(path.toStdString());
-        CMediaPlayer2 p;
-        Recorder rec(p);
-        p.SetFileName(path);
-        ASSERT_TRUE(WaitUntil([&] { return rec.errors > 0; }, 10000));
-        testenv::Spin(200);
-        EXPECT_EQ(rec.open, (std::vector<Pair>{{0, 5}, {5, 0}}));
-        EXPECT_EQ(std::tuple(rec.errors, rec.ends, p.GetPlayState()), std::tuple(1, 0, 0L));
-        EXPECT_TRUE(OpenAndWait(p, testenv::VideoClip()));  // the control stays usable
+        for (const int start : {kPlain, kStartUp, kStartUpFailedFirst}) {
+            SCOPED_TRACE(path.toStdString() + " " + std::to_string(start));
+            const mpv_library::EarlyStart early(ao, start == kPlain ? "" : path.toUtf8());
+            CMediaPlayer2 p;
+            Recorder rec(p);
+            if (start == kStartUpFailedFirst) {
+                bool ended = false;
+                QObject::connect(p.findChild<CMpvHandle*>(), &CMpvHandle::EndFile,
+                                 [&] { ended = true; });
+                ASSERT_TRUE(WaitUntil([&] { return ended; }, 10000));
+            }
+            p.SetFileName(path);
+            ASSERT_TRUE(WaitUntil([&] { return rec.errors > 0; }, 10000));
+            testenv::Spin(200);
+            EXPECT_EQ(rec.open, (std::vector<Pair>{{0, 5}, {5, 0}}));
+            EXPECT_EQ(std::tuple(rec.errors, rec.ends, p.GetPlayState()), std::tuple(1, 0, 0L));
+            EXPECT_TRUE(OpenAndWait(p, testenv::VideoClip()));  // the control stays usable
+        }
     }
+    qunsetenv("VELMORA_VIDEO");
 }
 
 TEST(MediaPlayer2Test, LoadsInQuickSuccessionEndWithTheLastOne) {
