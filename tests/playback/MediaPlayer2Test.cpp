@@ -127,11 +127,14 @@ TEST(MediaPlayer2Test, TheFileLoadingFromStartUpIsClaimedReplacedOrStopped) {
         bool autoStart;
         const char* videoPath;
         long playState;
-        qlonglong entryId;  // of the medium that plays: 1 when the start-up load was claimed
+        qlonglong entryId;         // of the medium that plays: 1 when the start-up load was claimed
+        bool loadedFirst = false;  // the load is in before the player opens anything
     } const rows[] = {
         {"claimed", video, true, "sw", CMediaPlayer2::kPlaying, 1},
+        {"claimed once it is in", video, true, "sw", CMediaPlayer2::kPlaying, 1, true},
         {"claimed without autostart", video, false, "sw", CMediaPlayer2::kPaused, 1},
         {"replaced", audio, true, "sw", CMediaPlayer2::kPlaying, 2},
+        {"replaced once it is in", audio, false, "sw", CMediaPlayer2::kPaused, 2, true},
         {"stopped", {}, true, "sw", CMediaPlayer2::kStopped, 0},
         {"taken again by an OpenGL surface", video, true, "gl", CMediaPlayer2::kPlaying, 2},
     };
@@ -142,6 +145,12 @@ TEST(MediaPlayer2Test, TheFileLoadingFromStartUpIsClaimedReplacedOrStopped) {
         CMediaPlayer2 p;
         Recorder rec(p);
         p.SetStartupProperty(CMediaPlayer2::kAutoStart, row.autoStart);
+        if (row.loadedFirst) {
+            bool loaded = false;
+            QObject::connect(p.findChild<CMpvHandle*>(), &CMpvHandle::FileLoaded,
+                             [&] { loaded = true; });
+            ASSERT_TRUE(WaitUntil([&] { return loaded; }));
+        }
         if (!row.open.isEmpty()) {
             ASSERT_TRUE(OpenAndWait(p, row.open));
             EXPECT_EQ(rec.open, (std::vector<Pair>{{0, 5}, {5, 6}}));
@@ -167,6 +176,7 @@ TEST(MediaPlayer2Test, TheFileLoadingFromStartUpIsClaimedReplacedOrStopped) {
         } else {
             testenv::Spin(400);
         }
+        EXPECT_EQ(p.GetPlayState(), row.playState);
         if (row.playState == CMediaPlayer2::kPaused) {
             EXPECT_EQ(p.GetCurrentPosition(), 0);
         }
