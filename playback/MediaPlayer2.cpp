@@ -455,8 +455,14 @@ void CMediaPlayer2::OnEndFile(int reason, int /*error*/, qint64 entryId) {
     }
     if (entryId != m_entryId) return;
     if (reason == 5 /* MPV_END_FILE_REASON_REDIRECT */) {
-        // A playlist file mpv expanded in place: its first entry is what plays.
-        m_entryId = kFollowNextEntry;
+        // A playlist file mpv expanded in place: its first entry is what plays. An end learnt
+        // late (a start-up load claimed after the core expanded it) finds that entry started.
+        if (m_startedId <= entryId) {
+            m_entryId = kFollowNextEntry;
+            return;
+        }
+        m_entryId = m_startedId;
+        if (m_loadedId == m_entryId) HandleFileLoaded();
         return;
     }
     m_fileLoaded = false;

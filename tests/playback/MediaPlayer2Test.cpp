@@ -58,6 +58,17 @@ bool OpenAndWait(CMediaPlayer2& p, const QString& path) {
     return WaitUntil([&] { return p.GetOpenState() == 6; }, 10000);
 }
 
+// Waits until the core behind p has sent signal: events it handles before any load.
+template <class Signal>
+bool WaitForCore(CMediaPlayer2& p, Signal signal) {
+    bool sent = false;
+    const QMetaObject::Connection c =
+        QObject::connect(p.findChild<CMpvHandle*>(), signal, [&] { sent = true; });
+    const bool ok = WaitUntil([&] { return sent; });
+    QObject::disconnect(c);
+    return ok;
+}
+
 QString Write(const QString& name, const QByteArray& bytes) {
     return testenv::WriteFile(testenv::DataDir() + "/" + name, bytes);
 }
@@ -146,10 +157,7 @@ TEST(MediaPlayer2Test, TheFileLoadingFromStartUpIsClaimedReplacedOrStopped) {
         Recorder rec(p);
         p.SetStartupProperty(CMediaPlayer2::kAutoStart, row.autoStart);
         if (row.loadedFirst) {
-            bool loaded = false;
-            QObject::connect(p.findChild<CMpvHandle*>(), &CMpvHandle::FileLoaded,
-                             [&] { loaded = true; });
-            ASSERT_TRUE(WaitUntil([&] { return loaded; }));
+            ASSERT_TRUE(WaitForCore(p, &CMpvHandle::FileLoaded));
         }
         if (!row.open.isEmpty()) {
             ASSERT_TRUE(OpenAndWait(p, row.open));
@@ -205,10 +213,7 @@ TEST(MediaPlayer2Test, BrokenAndMissingFilesRaiseError) {
             CMediaPlayer2 p;
             Recorder rec(p);
             if (start == kStartUpFailedFirst) {
-                bool ended = false;
-                QObject::connect(p.findChild<CMpvHandle*>(), &CMpvHandle::EndFile,
-                                 [&] { ended = true; });
-                ASSERT_TRUE(WaitUntil([&] { return ended; }, 10000));
+                ASSERT_TRUE(WaitForCore(p, &CMpvHandle::EndFile));
             }
             p.SetFileName(path);
             ASSERT_TRUE(WaitUntil([&] { return rec.errors > 0; }, 10000));
@@ -238,10 +243,21 @@ TEST(MediaPlayer2Test, LoadsInQuickSuccessionEndWithTheLastOne) {
         EXPECT_EQ(p.GetImageSourceWidth(), 320);
     }
     EXPECT_EQ(rec.errors, 0);
-    // A playlist file handed to the control plays its first entry.
-    p.SetFileName(Write("one-entry.m3u", testenv::VideoClip().toUtf8() + "\n"));
+    // A playlist file handed to the control plays its first entry; also one the core began at
+    // start-up and expanded before the load that claims it.
+    const QString list = Write("one-entry.m3u8", testenv::VideoClip().toUtf8() + "\n");
+    p.SetFileName(list);
     EXPECT_TRUE(WaitUntil(playing, 10000));
     EXPECT_EQ(p.GetImageSourceWidth(), 320);
+    qputenv("VELMORA_VIDEO", "sw");
+    const mpv_library::EarlyStart early(CMediaPlayer2::DefaultAudioOutput().toUtf8(),
+                                        list.toUtf8());
+    CMediaPlayer2 q;
+    ASSERT_TRUE(WaitForCore(q, &CMpvHandle::FileLoaded));
+    q.SetFileName(list);
+    EXPECT_TRUE(WaitUntil([&] { return q.GetOpenState() == 6 && q.GetPlayState() == 2; }));
+    EXPECT_EQ(q.GetImageSourceWidth(), 320);
+    qunsetenv("VELMORA_VIDEO");
 }
 
 // Seek, stop, play, pause, the end and play after it.
