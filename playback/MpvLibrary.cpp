@@ -38,8 +38,16 @@ const char* const kOptions[][2] = {
 
 // Each library looks its symbols up among its own dependencies before the application's (Qt's)
 // libraries, which it never uses: that skips most of the symbol search that dominates loading.
-// The sanitizers' runtimes must interpose everything, so not there.
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+// The sanitizers' runtimes must interpose everything, so not there (they end the process at such
+// a load); gcc and clang tell of them in different ways.
+#if defined(__has_feature)
+#define VELMORA_HAS_FEATURE(x) __has_feature(x)
+#else
+#define VELMORA_HAS_FEATURE(x) 0
+#endif
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__) ||                   \
+    VELMORA_HAS_FEATURE(address_sanitizer) || VELMORA_HAS_FEATURE(thread_sanitizer) || \
+    VELMORA_HAS_FEATURE(memory_sanitizer)
 constexpr int kBindLocalFirst = 0;
 #else
 constexpr int kBindLocalFirst = RTLD_DEEPBIND;

@@ -14,6 +14,7 @@
 
 #include "playback/MediaPlayer2.h"
 #include "playback/MediaWindow.h"
+#include "playback/MpvHandle.h"
 #include "playback/MpvLibrary.h"
 #include "playback/VideoSurface.h"
 #include "tests/support/TestEnv.h"
@@ -55,6 +56,17 @@ struct Recorder {
 bool OpenAndWait(CMediaPlayer2& p, const QString& path) {
     p.SetFileName(path);
     return WaitUntil([&] { return p.GetOpenState() == 6; }, 10000);
+}
+
+// Waits until the core behind p has sent signal: events it handles before any load.
+template <class Signal>
+bool WaitForCore(CMediaPlayer2& p, Signal signal) {
+    bool sent = false;
+    const QMetaObject::Connection c =
+        QObject::connect(p.findChild<CMpvHandle*>(), signal, [&] { sent = true; });
+    const bool ok = WaitUntil([&] { return sent; });
+    QObject::disconnect(c);
+    return ok;
 }
 
 QString Write(const QString& name, const QByteArray& bytes) {
@@ -126,11 +138,14 @@ TEST(MediaPlayer2Test, TheFileLoadingFromStartUpIsClaimedReplacedOrStopped) {
         bool autoStart;
         const char* videoPath;
         long playState;
-        qlonglong entryId;  // of the medium that plays: 1 when the start-up load was claimed
+        qlonglong entryId;         // of the medium that plays: 1 when the start-up load was claimed
+        bool loadedFirst = false;  // the load is in before the player opens anything
     } const rows[] = {
         {"claimed", video, true, "sw", CMediaPlayer2::kPlaying, 1},
+        {"claimed once it is in", video, true, "sw", CMediaPlayer2::kPlaying, 1, true},
         {"claimed without autostart", video, false, "sw", CMediaPlayer2::kPaused, 1},
         {"replaced", audio, true, "sw", CMediaPlayer2::kPlaying, 2},
+        {"replaced once it is in", audio, false, "sw", CMediaPlayer2::kPaused, 2, true},
         {"stopped", {}, true, "sw", CMediaPlayer2::kStopped, 0},
         {"taken again by an OpenGL surface", video, true, "gl", CMediaPlayer2::kPlaying, 2},
     };
@@ -141,34 +156,33 @@ TEST(MediaPlayer2Test, TheFileLoadingFromStartUpIsClaimedReplacedOrStopped) {
         CMediaPlayer2 p;
         Recorder rec(p);
         p.SetStartupProperty(CMediaPlayer2::kAutoStart, row.autoStart);
+        if (row.loadedFirst) {
+            ASSERT_TRUE(WaitForCore(p, &CMpvHandle::FileLoaded));
+        }
         if (!row.open.isEmpty()) {
             ASSERT_TRUE(OpenAndWait(p, row.open));
             EXPECT_EQ(rec.open, (std::vector<Pair>{{0, 5}, {5, 6}}));
             EXPECT_EQ(p.GetImageSourceWidth(), row.open == video ? 320 : 0);
         }
         p.StopUnclaimedStartLoad();
+        // What the core holds: the entry that plays, or nothing once stopped.
         QVariantMap values;
-        const auto ask = [&] {
+        ASSERT_TRUE(WaitUntil([&] {
             values.clear();
             p.QueryProperties({"playlist/0/id", "idle-active"}, &p,
                               [&](const QVariantMap& v) { values = v; });
-            return WaitUntil([&] { return !values.isEmpty(); });
-        };
-        if (row.open.isEmpty()) {
-            ASSERT_TRUE(WaitUntil([&] { return ask() && values["idle-active"].toBool(); }));
-            EXPECT_TRUE(rec.open.empty());
-        } else {
-            ASSERT_TRUE(ask());
-            EXPECT_EQ(values["playlist/0/id"].toLongLong(), row.entryId);
-        }
+            return WaitUntil([&] { return !values.isEmpty(); }) &&
+                   values["idle-active"].toBool() == row.open.isEmpty();
+        }));
+        EXPECT_EQ(values["playlist/0/id"].toLongLong(), row.entryId);
+        EXPECT_EQ(rec.open.empty(), row.open.isEmpty());
         if (row.playState == CMediaPlayer2::kPlaying) {
             EXPECT_TRUE(WaitUntil([&] { return p.GetCurrentPosition() > 0.3; }));
         } else {
             testenv::Spin(400);
         }
-        if (row.playState == CMediaPlayer2::kPaused) {
-            EXPECT_EQ(p.GetCurrentPosition(), 0);
-        }
+        EXPECT_EQ(p.GetPlayState(), row.playState);
+        EXPECT_TRUE(row.playState != CMediaPlayer2::kPaused || p.GetCurrentPosition() == 0);
         if (row.open == video) {
             EXPECT_TRUE(
                 WaitUntil([&] { return p.MediaWindow()->Surface()->FramesRendered() > 0; }));
@@ -178,21 +192,33 @@ TEST(MediaPlayer2Test, TheFileLoadingFromStartUpIsClaimedReplacedOrStopped) {
     qunsetenv("VELMORA_VIDEO");
 }
 
+// Also when the file began loading at start-up, and when its failure came before the load that
+// claims it.
 TEST(MediaPlayer2Test, BrokenAndMissingFilesRaiseError) {
     QByteArray garbage;
     for (int i = 0; i < 65536; ++i) garbage += char((i * 2654435761u) >> 13);
+    const QByteArray ao = CMediaPlayer2::DefaultAudioOutput().toUtf8();
+    enum { kPlain, kStartUp, kStartUpFailedFirst };
+    qputenv("VELMORA_VIDEO", "sw");
     for (const QString& path :
          {Write("broken.mp4", garbage), testenv::DataDir() + "/no such file.mp4"}) {
-        SCOPED_TRACE(path.toStdString());
-        CMediaPlayer2 p;
-        Recorder rec(p);
-        p.SetFileName(path);
-        ASSERT_TRUE(WaitUntil([&] { return rec.errors > 0; }, 10000));
-        testenv::Spin(200);
-        EXPECT_EQ(rec.open, (std::vector<Pair>{{0, 5}, {5, 0}}));
-        EXPECT_EQ(std::tuple(rec.errors, rec.ends, p.GetPlayState()), std::tuple(1, 0, 0L));
-        EXPECT_TRUE(OpenAndWait(p, testenv::VideoClip()));  // the control stays usable
+        for (const int start : {kPlain, kStartUp, kStartUpFailedFirst}) {
+            SCOPED_TRACE(path.toStdString() + " " + std::to_string(start));
+            const mpv_library::EarlyStart early(ao, start == kPlain ? "" : path.toUtf8());
+            CMediaPlayer2 p;
+            Recorder rec(p);
+            if (start == kStartUpFailedFirst) {
+                ASSERT_TRUE(WaitForCore(p, &CMpvHandle::EndFile));
+            }
+            p.SetFileName(path);
+            ASSERT_TRUE(WaitUntil([&] { return rec.errors > 0; }, 10000));
+            testenv::Spin(200);
+            EXPECT_EQ(rec.open, (std::vector<Pair>{{0, 5}, {5, 0}}));
+            EXPECT_EQ(std::tuple(rec.errors, rec.ends, p.GetPlayState()), std::tuple(1, 0, 0L));
+            EXPECT_TRUE(OpenAndWait(p, testenv::VideoClip()));  // the control stays usable
+        }
     }
+    qunsetenv("VELMORA_VIDEO");
 }
 
 TEST(MediaPlayer2Test, LoadsInQuickSuccessionEndWithTheLastOne) {
@@ -212,10 +238,21 @@ TEST(MediaPlayer2Test, LoadsInQuickSuccessionEndWithTheLastOne) {
         EXPECT_EQ(p.GetImageSourceWidth(), 320);
     }
     EXPECT_EQ(rec.errors, 0);
-    // A playlist file handed to the control plays its first entry.
-    p.SetFileName(Write("one-entry.m3u", testenv::VideoClip().toUtf8() + "\n"));
+    // A playlist file handed to the control plays its first entry; also one the core began at
+    // start-up and expanded before the load that claims it.
+    const QString list = Write("one-entry.m3u8", testenv::VideoClip().toUtf8() + "\n");
+    p.SetFileName(list);
     EXPECT_TRUE(WaitUntil(playing, 10000));
     EXPECT_EQ(p.GetImageSourceWidth(), 320);
+    qputenv("VELMORA_VIDEO", "sw");
+    const mpv_library::EarlyStart early(CMediaPlayer2::DefaultAudioOutput().toUtf8(),
+                                        list.toUtf8());
+    CMediaPlayer2 q;
+    ASSERT_TRUE(WaitForCore(q, &CMpvHandle::FileLoaded));
+    q.SetFileName(list);
+    EXPECT_TRUE(WaitUntil([&] { return q.GetOpenState() == 6 && q.GetPlayState() == 2; }));
+    EXPECT_EQ(q.GetImageSourceWidth(), 320);
+    qunsetenv("VELMORA_VIDEO");
 }
 
 // Seek, stop, play, pause, the end and play after it.
