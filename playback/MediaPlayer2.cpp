@@ -308,6 +308,7 @@ void CMediaPlayer2::RequestLoad(const QString& path) {
     m_mpv->SetProperty("pause", m_pause);
     ++m_loadsIssued;
     m_entryId = -1;
+    m_pendingEndReason = -1;
     m_mpv->Command({"loadfile", m_fileName, "replace"}, quint64(m_loadsIssued));
     SetOpenState(kOpening);
 }
@@ -446,23 +447,16 @@ void CMediaPlayer2::FinishOpen() {
 }
 
 void CMediaPlayer2::OnEndFile(int reason, int /*error*/, qint64 entryId) {
-    if (m_entryId < 0 && entryId == m_startedId) {
-        // It may be the latest load's end: that is decided when the load's entry id is known. Also
-        // before any load: a file the core began at start-up may fail before a load claims it.
+    if (m_entryId < 0 && entryId == m_startedId && m_openState == kOpening) {
+        // It may be the latest load's end: that is decided when the load's entry id is known.
         m_pendingEndReason = reason;
         m_pendingEndId = entryId;
         return;
     }
     if (entryId != m_entryId) return;
     if (reason == 5 /* MPV_END_FILE_REASON_REDIRECT */) {
-        // A playlist file mpv expanded in place: its first entry is what plays. An end learnt
-        // late (a start-up load claimed after the core expanded it) finds that entry started.
-        if (m_startedId <= entryId) {
-            m_entryId = kFollowNextEntry;
-            return;
-        }
-        m_entryId = m_startedId;
-        if (m_loadedId == m_entryId) HandleFileLoaded();
+        // A playlist file mpv expanded in place: its first entry is what plays.
+        m_entryId = kFollowNextEntry;
         return;
     }
     m_fileLoaded = false;

@@ -11,7 +11,6 @@
 
 #include <QByteArray>
 #include <QMetaObject>
-#include <optional>
 #include <utility>
 #include <vector>
 
@@ -126,15 +125,9 @@ void CMpvHandle::Command(const QStringList& args, quint64 tag) {
     if (!m_earlyLoad.isEmpty()) {
         const bool claims = args == QStringList{"loadfile", m_earlyLoad, "replace"};
         m_earlyLoad.clear();
-        const std::optional<EarlyReply> reply = std::exchange(m_earlyReply, std::nullopt);
+        OnWakeup(this);  // the start-up load's events, held until now
         if (claims) {
             m_earlyLoadTag = tag;
-            // Answered already: the answer follows, in order, as any reply would.
-            if (reply)
-                QMetaObject::invokeMethod(
-                    this,
-                    [this, tag, reply] { emit CommandReply(tag, reply->error, reply->entryId); },
-                    Qt::QueuedConnection);
             return;
         }
     }
@@ -150,7 +143,7 @@ void CMpvHandle::Command(const QStringList& args, quint64 tag) {
 void CMpvHandle::StopUnclaimedLoad() {
     if (m_earlyLoad.isEmpty()) return;
     m_earlyLoad.clear();
-    m_earlyReply.reset();
+    OnWakeup(this);
     Command({"stop"});
 }
 
@@ -184,6 +177,9 @@ void CMpvHandle::SetProperty(const char* name, const QVariant& value) {
 
 void CMpvHandle::DrainEvents() {
     m_drainPosted = false;
+    // The start-up load's events wait for the command that claims or replaces it: they then
+    // reach the player after its own load, in order, as any load's do.
+    if (!m_earlyLoad.isEmpty()) return;
     while (m_mpv) {
         mpv_event* ev = mpv_wait_event(m_mpv, 0);
         if (ev->event_id == MPV_EVENT_NONE) break;
@@ -201,11 +197,9 @@ void CMpvHandle::DrainEvents() {
             }
             case MPV_EVENT_COMMAND_REPLY: {
                 quint64 tag = ev->reply_userdata;
-                // The start-up load's answer goes to the command that claimed it; before any
-                // command, it waits for one.
-                const bool early = tag == mpv_library::kEarlyLoadReply;
-                if (early) tag = std::exchange(m_earlyLoadTag, 0);
-                if (tag == 0 && !(early && !m_earlyLoad.isEmpty())) break;
+                // The start-up load's answer goes to the command that claimed it, if any.
+                if (tag == mpv_library::kEarlyLoadReply) tag = std::exchange(m_earlyLoadTag, 0);
+                if (tag == 0) break;
                 qint64 entryId = -1;
                 const auto* c = static_cast<mpv_event_command*>(ev->data);
                 if (ev->error >= 0 && c && c->result.format == MPV_FORMAT_NODE_MAP) {
@@ -215,10 +209,6 @@ void CMpvHandle::DrainEvents() {
                             map->values[i].format == MPV_FORMAT_INT64)
                             entryId = map->values[i].u.int64;
                     }
-                }
-                if (tag == 0) {
-                    m_earlyReply = EarlyReply{ev->error, entryId};
-                    break;
                 }
                 emit CommandReply(tag, ev->error, entryId);
                 break;

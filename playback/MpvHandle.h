@@ -20,7 +20,6 @@
 #include <QStringList>
 #include <QVariant>
 #include <atomic>
-#include <optional>
 
 struct mpv_handle;
 struct mpv_render_context;
@@ -52,7 +51,8 @@ class CMpvHandle : public QObject {
     // A core taken over from start-up may already be loading a file (mpv_library::EarlyStart).
     // The first command claims that load when it is the very same "loadfile <path> replace": it is
     // not sent again, and the load's reply comes under this command's tag. Any other first command
-    // goes out as usual and the early load's reply is dropped.
+    // goes out as usual and the early load's reply is dropped. Until then the core's events wait,
+    // so the player meets the load's events after its own command, as for any load.
     void Command(const QStringList& args, quint64 tag = 0);
     // Stops a load from start-up that no command has claimed; nothing otherwise.
     void StopUnclaimedLoad();
@@ -104,13 +104,8 @@ class CMpvHandle : public QObject {
     mpv_handle* m_mpv = nullptr;
     mpv_render_context* m_render = nullptr;
     bool m_renderIsGl = false;
-    struct EarlyReply {
-        int error = 0;
-        qint64 entryId = -1;
-    };
-    QString m_earlyLoad;                     // the path of a start-up load nobody claimed yet
-    quint64 m_earlyLoadTag = 0;              // the tag its reply is passed on under; 0: dropped
-    std::optional<EarlyReply> m_earlyReply;  // its reply, when it came before any command
+    QString m_earlyLoad;         // the path of a start-up load nobody claimed yet
+    quint64 m_earlyLoadTag = 0;  // the tag its reply is passed on under; 0: dropped
     std::atomic<bool> m_drainPosted{false};
     std::atomic<bool> m_framePosted{false};
 };

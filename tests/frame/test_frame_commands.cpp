@@ -28,8 +28,9 @@ using testenv::WaitUntil;
 TEST(FrameKeys, EveryKeyRunsItsCommand) {
     for (const CMainFrame::CommandRow& row : CMainFrame::Commands())
         for (const CMainFrame::CommandKey& k : row.keys)
-            if (k.key != 0)
+            if (k.key != 0) {
                 EXPECT_EQ(CMainFrame::CommandForKey(k.key, k.modifiers), row.id) << row.id;
+            }
     // clang-format off
     const std::pair<const char*, int> rows[] = {
         {"Num+Enter", cmd::kBossKey}, {"Alt+Num+Enter", cmd::kFullScreen}, {"Num+Right", cmd::kForward5},
@@ -81,7 +82,9 @@ TEST_F(FrameMenuTest, MenusHoldEveryCommandOfTheTable) {
             } else if (!a->isSeparator()) {
                 const CMainFrame::CommandRow* row = CMainFrame::FindCommand(a->data().toInt());
                 ASSERT_TRUE(row && row->text) << a->text().toStdString();
-                if (bar) EXPECT_EQ(a->text(), QString::fromUtf8(row->text));
+                if (bar) {
+                    EXPECT_EQ(a->text(), QString::fromUtf8(row->text));
+                }
                 bar ? void(++inBar[row->id]) : void(contextTexts << a->text());
             }
         }
