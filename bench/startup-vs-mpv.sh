@@ -14,10 +14,14 @@
 # Measured on Xvfb with two cores shared with other work (so +-5 % between runs), 9-15 runs each:
 #   libmpv linked at build time, core made on the GUI thread: 1.02-1.06 (1.19 under heavy load);
 #   libmpv loaded and the core started on a worker thread, first medium opened before the window
-#   is shown, fonts measured meanwhile: 1.01-1.07; the same two builds interleaved directly:
-#   median 161.0 -> 153.7 ms, faster in 11 of 15 pairs. What is left is mostly loading libmpv and
-#   its codec libraries (about 75 ms, which mpv pays before its main()) and mpv's own way from
-#   loadfile to the first frame (about 55 ms), which the window now overlaps.
+#   is shown, fonts measured meanwhile: 1.01-1.07;
+#   the worker also begins loading the command line's file, paused, and the window claims that
+#   load: 0.95; libmpv's libraries binding among their own dependencies first (RTLD_DEEPBIND):
+#   0.90-0.93; those libraries loaded one by one, dependencies first: 0.76 (119.5 against
+#   157.0 ms, faster in 15 of 15 pairs; the build before these steps: 1.01 measured alike).
+#   Loading libmpv in one go spends most of its time searching symbols through all of its 226
+#   libraries for every relocation; one by one, each searches its own few (57-66 -> 43-46 ms),
+#   and the loader's lock, which a thread's start waits for, is free in between for the GUI.
 # Software path CPU while playing (bench/compare-mpv.sh, play_clip / mpv --vo=x11, 5 runs):
 #   0.98-1.00 before, 0.91-0.92 after the padding-byte pass was dropped on 24-bit X11 windows.
 set -euo pipefail
