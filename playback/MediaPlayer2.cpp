@@ -112,6 +112,7 @@ CMediaPlayer2::~CMediaPlayer2() {
 CMediaWindow* CMediaPlayer2::MediaWindow() const {
     return m_window;
 }
+
 void CMediaPlayer2::StopUnclaimedStartLoad() {
     m_mpv->StopUnclaimedLoad();
 }

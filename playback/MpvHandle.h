@@ -4,7 +4,8 @@
 // Threading rules
 // - Every member function is called on the GUI thread, and every signal is emitted there. The
 //   core itself may have been made and initialised on a worker thread at start-up
-//   (playback/MpvLibrary.h); the constructor takes it over, and nothing else touches it there.
+//   (playback/MpvLibrary.h), with a software render context and a file loading; the constructor
+//   takes it over, and nothing else touches it there.
 // - libmpv calls two callbacks on its own threads: the wakeup callback (new events) and the render
 //   context's update callback (a new frame may be ready). Both only post a queued call to this
 //   object (coalesced by an atomic flag) and return; nothing else is touched from those threads.
@@ -12,8 +13,9 @@
 // - Commands and property writes go out asynchronously (mpv_command_async, mpv_set_property_async)
 //   so the GUI thread never waits for the player core. Getters of the facade answer from observed
 //   property values instead of asking mpv.
-// - The render context is created before any file is loaded and rendered into on the GUI thread
-//   only. It is freed before the handle (libmpv requires that order), in the destructor.
+// - The render context is created before any file is loaded (on the worker at start-up, else
+//   here) and rendered into on the GUI thread only. It is freed before the handle (libmpv
+//   requires that order), in the destructor.
 
 #include <QObject>
 #include <QString>
