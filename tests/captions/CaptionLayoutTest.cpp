@@ -48,7 +48,6 @@ TEST(CaptionLayout, FontFromPicture) {
     // Content width, natural width and height, size ratio, font.
     const std::tuple<int, int, int, int, FontMetrics> rows[] = {
         {640, 640, 480, 36, {27, 3}},     // P = 30.67
-        {1920, 1920, 1080, 36, {62, 6}},  // P = 69
         {640, 640, 480, 21, {47, 5}},     // P = 52.57
         {640, 576, 480, 36, {30, 3}},     // a cropped source is not used: natural size only
         {640, 320, 0, 36, {0, 0}},        // sound only: no font
@@ -173,7 +172,6 @@ TEST(CaptionLayout, CaptionOffset) {
     // Picture 480 high, Hf 27 and Sp 3 (pitch 30); where the last line's bottom sits.
     const int32_t oneEnd[] = {kLast | 3}, threeEnds[] = {1, 3, kLast | 7};
     auto bottom = [](const Layout& l) { return l.offsetY + l.lines.back().top + 27; };
-    EXPECT_EQ(bottom(Lay("abc", oneEnd)), 480 - 480 * 6 / 120);  // position 6
     EXPECT_EQ(bottom(Lay("a b c  ", threeEnds, 640, 480, 0)), 480);
     EXPECT_EQ(bottom(Lay("a b c  ", threeEnds, 640, 480, 60)), 240);
     // Two extra lines (area 480 + 60): one line sits Sp below the picture; three end at the
@@ -182,14 +180,4 @@ TEST(CaptionLayout, CaptionOffset) {
     EXPECT_EQ(bottom(Lay("a b c  ", threeEnds, 640, 540, 60, 2)), 540);
     // The rows scanned for the shape never go past the area's height.
     EXPECT_EQ(Lay("a b c  ", threeEnds, 640, 70).scanRows, 70);
-}
-
-TEST(CaptionLayout, ShadowDepthGrowsWithTheFont) {
-    // The shadow steps diagonally, one step more for bigger fonts; the outline shares the fringe.
-    for (auto [hf, count] : {std::pair{28, 3}, {29, 4}, {38, 5}}) {
-        const InkOffsets o = InkOffsetsFor(kEffectShadow, hf);
-        EXPECT_EQ(o.count, count) << hf;
-        EXPECT_EQ(o.Span().back(), (InkOffset{count - 1, count - 1})) << hf;
-    }
-    EXPECT_EQ(InkOffsetsFor(kEffectOutline | kEffectShadow, 38).count, 8);
 }

@@ -6,6 +6,7 @@
 #include <iconv.h>
 
 #include <string>
+#include <tuple>
 
 namespace {
 
@@ -25,11 +26,8 @@ std::string Encode(const std::string& utf8, const char* to) {
 
 TEST(TextDecoder, Decode) {
     const std::string text = "<SYNC Start=1><P>쫒아가는 고양이 /v/영화.avi\r\n";
-    const struct {
-        const char* name;
-        std::string bytes;
-        std::string text;
-    } rows[] = {
+    // Case, bytes, the text decoded.
+    const std::tuple<const char*, std::string, std::string> rows[] = {
         {"UTF-8", text, text},
         {"UTF-8 with BOM", "\xEF\xBB\xBF" + text, text},
         {"UTF-16LE with BOM", "\xFF\xFE" + Encode(text, "UTF-16LE"), text},
@@ -46,11 +44,10 @@ TEST(TextDecoder, Decode) {
         {"bad CP949 pair at the end", "\xA2\xE8", "\uFFFD"},
         {"empty", "", ""},
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        const std::string decoded = DecodeToUtf8(row.bytes);
-        EXPECT_EQ(decoded, row.text);
-        EXPECT_TRUE(IsValidUtf8(decoded));
+    for (const auto& [name, bytes, expected] : rows) {
+        const std::string decoded = DecodeToUtf8(bytes);
+        EXPECT_EQ(decoded, expected) << name;
+        EXPECT_TRUE(IsValidUtf8(decoded)) << name;
     }
 }
 
@@ -62,18 +59,15 @@ TEST(TextDecoder, StrictUtf8) {
 }
 
 TEST(TextDecoder, CutKeepsWholeCharacters) {
-    const struct {
-        std::string text;
-        size_t max;
-        std::string cut;
-    } rows[] = {
+    // Text, bytes at most, the text cut.
+    const std::tuple<std::string, size_t, std::string> rows[] = {
         {"가나", 6, "가나"},
         {"가나", 5, "가"},
         {"가나", 3, "가"},
         {"a가", 2, "a"},
         {std::string("\xF0\x9F\x8E\xAC") + "b", 3, ""},
     };
-    for (const auto& row : rows) EXPECT_EQ(CutUtf8(row.text, row.max), row.cut) << row.max;
+    for (const auto& [text, max, cut] : rows) EXPECT_EQ(CutUtf8(text, max), cut) << max;
 }
 
 }  // namespace
