@@ -42,9 +42,7 @@ TEST(SamiReader, HugeBlockIsCutToWholeCharacters) {
     for (int i = 0; i < 3'000'000; ++i) text += "가";
     const auto cues = sami::ParseSami(text);
     ASSERT_EQ(cues.size(), 1u);
-    const size_t whole = CCaptionParser::kMaxFragmentBytes / 3 * 3;
-    EXPECT_EQ(cues[0].markup.size(), whole);
-    EXPECT_EQ(cues[0].markup.substr(whole - 3), "가");
+    EXPECT_EQ(cues[0].markup.size(), CCaptionParser::kMaxFragmentBytes / 3 * 3);
 }
 
 TEST(SamiReader, BlocksAreSplitTolerantly) {

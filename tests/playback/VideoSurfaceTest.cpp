@@ -49,14 +49,12 @@ QRgb Expected(int x, int y) {
 int Mismatches(const QImage& image) {
     if (image.width() < kWidth || image.height() < kHeight) return kWidth * kHeight;
     int bad = 0;
-    for (int y = 0; y < kHeight; ++y) {
+    for (int y = 0; y < kHeight; ++y)
         for (int x = 0; x < kWidth; ++x) {
             const QRgb c = image.pixel(x, y), e = Expected(x, y);
-            if (std::abs(qRed(c) - qRed(e)) > 48 || std::abs(qGreen(c) - qGreen(e)) > 48 ||
-                std::abs(qBlue(c) - qBlue(e)) > 48 || qAlpha(c) != 255)
-                ++bad;
+            bad += std::abs(qRed(c) - qRed(e)) > 48 || std::abs(qGreen(c) - qGreen(e)) > 48 ||
+                   std::abs(qBlue(c) - qBlue(e)) > 48 || qAlpha(c) != 255;
         }
-    }
     return bad;
 }
 
