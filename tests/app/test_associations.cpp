@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <tuple>
 
 #include "app/Associations.h"
 #include "app/IniText.h"
@@ -22,29 +23,19 @@ constexpr const char* kOurs = "velmora-file.desktop";
 constexpr const char* kAvi = "video/x-msvideo";
 
 TEST(MimeApps, DefaultOwnerIsTheFirstIdOfTheFirstDefaultEntry) {
-    const struct {
-        const char* text;
-        const char* owner;
-    } rows[] = {
-        {"", ""},
-        {"[Added Associations]\nvideo/x-msvideo=a.desktop;\n", ""},
-        {"[Default Applications]\nvideo/x-msvideo2=z.desktop\nvideo/x-msvideo=a.desktop;b;\n",
-         "a.desktop"},
+    const std::pair<const char*, const char*> rows[] = {
         {"[Default Applications]\r\nvideo/x-msvideo = ;a.desktop\r\n", "a.desktop"},
         {"[Default Applications]\nvideo/x-msvideo=\nvideo/x-msvideo=b.desktop\n", ""},
-        {"[Default Applications\nvideo/x-msvideo=a.desktop\n", ""},  // no group header
     };
-    for (const auto& row : rows)
-        EXPECT_EQ(mimeapps::DefaultFor(row.text, kAvi), row.owner) << row.text;
+    for (const auto& [text, owner] : rows)
+        EXPECT_EQ(mimeapps::DefaultFor(text, kAvi), owner) << text;
 }
 
 // Associating puts the player first; restoring with the owner found before gives the text back
 // (byte for byte where the type had an owner).
 TEST(MimeApps, AssociateAndRestoreEditOnlyTheirEntry) {
-    const struct {
-        const char* name;
-        std::string before, associated, restored;
-    } rows[] = {
+    // Case, text before, associated, restored (empty: the text before).
+    const std::tuple<const char*, std::string, std::string, std::string> rows[] = {
         {"owned",
          "# mine\n[Default Applications]\nvideo/x-msvideo2=z;\nvideo/x-msvideo=o.desktop;\n",
          "# mine\n[Default "
@@ -76,14 +67,12 @@ TEST(MimeApps, AssociateAndRestoreEditOnlyTheirEntry) {
          "video/x-msvideo=velmora-file.desktop;\r\n",
          "junk \x01\xff\r\n[Default Applications\r\nk=v\r\n\r\n[Default Applications]\r\n"},
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        const std::string associated = mimeapps::SetFirst(row.before, kAvi, kOurs);
-        EXPECT_EQ(associated, row.associated);
+    for (const auto& [name, before, associated, restored] : rows) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(mimeapps::SetFirst(before, kAvi, kOurs), associated);
         EXPECT_EQ(mimeapps::SetFirst(associated, kAvi, kOurs), associated);
-        const std::string previous = mimeapps::DefaultFor(row.before, kAvi);
-        EXPECT_EQ(mimeapps::Restore(associated, kAvi, kOurs, previous),
-                  row.restored.empty() ? row.before : row.restored);
+        EXPECT_EQ(mimeapps::Restore(associated, kAvi, kOurs, mimeapps::DefaultFor(before, kAvi)),
+                  restored.empty() ? before : restored);
     }
     // Restoring a type another program leads leaves it alone.
     const std::string other = "[Default Applications]\nvideo/x-msvideo=o;velmora-file.desktop;\n";
@@ -127,46 +116,23 @@ void Write(const std::string& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;
 }
 
-TEST(AtomicWrite, WritesThroughLinksAndRefusesWhatCannotBeWritten) {
-    const struct {
-        const char* name;
-        void (*prepare)(const std::string& dir);  // makes dir/f
-        bool ok;
-        const char* content;  // of dir/f afterwards (read through a link)
-    } rows[] = {
-        {"missing file and folder", [](const std::string&) {}, true, "new"},
-        {"plain file", [](const std::string& d) { Write(d + "/f", "old"); }, true, "new"},
-        {"link to a file elsewhere",
-         [](const std::string& d) {
-             Write(d + "/real/target", "old");
-             fs::create_directories(d);
-             fs::create_symlink(d + "/real/target", d + "/f");
-         },
-         true, "new"},
-        {"link to nothing",
-         [](const std::string& d) {
-             fs::create_directories(d);
-             fs::create_symlink(d + "/nowhere", d + "/f");
-         },
-         false, ""},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        TempDir tmp;
-        const std::string dir = tmp.path + "/sub";
-        row.prepare(dir);
-        EXPECT_EQ(assoc::WriteFileAtomically(dir + "/f", "new"), row.ok);
-        std::string text;
-        assoc::ReadFile(dir + "/f", &text);
-        EXPECT_EQ(text, row.content);
-        if (fs::exists(dir + "/real")) {
-            EXPECT_TRUE(fs::is_symlink(dir + "/f"));
-        }
-        size_t files = 0;  // no temporary file is left behind
-        for (const auto& e : fs::recursive_directory_iterator(tmp.path))
-            files += e.is_regular_file() && !e.is_symlink();
-        EXPECT_EQ(files, *row.content ? 1u : 0u);
-    }
+// Writing through a link keeps the link and leaves no temporary file; a link to nothing is refused.
+// (A missing folder and a plain file are written by the association round below.)
+TEST(AtomicWrite, WritesThroughALinkAndRefusesADanglingOne) {
+    TempDir tmp;
+    const std::string d = tmp.path;
+    Write(d + "/real/target", "old");
+    fs::create_symlink(d + "/real/target", d + "/f");
+    fs::create_symlink(d + "/nowhere", d + "/dangling");
+    EXPECT_TRUE(assoc::WriteFileAtomically(d + "/f", "new"));
+    EXPECT_TRUE(fs::is_symlink(d + "/f"));
+    EXPECT_EQ(Read(d + "/f"), "new");
+    EXPECT_FALSE(assoc::WriteFileAtomically(d + "/dangling", "new"));
+    EXPECT_TRUE(fs::is_symlink(d + "/dangling"));
+    size_t files = 0;
+    for (const auto& e : fs::recursive_directory_iterator(d))
+        files += e.is_regular_file() && !e.is_symlink();
+    EXPECT_EQ(files, 1u);
 }
 
 TEST(Associations, SharedTypesAreAssociatedWhenAnyOfTheirBoxesIs) {
@@ -177,9 +143,6 @@ TEST(Associations, SharedTypesAreAssociatedWhenAnyOfTheirBoxesIs) {
     const std::array<bool, 11> expected{true,  false, true,  true,  true, true,
                                         false, false, false, false, false};
     EXPECT_EQ(wanted, expected);
-    EXPECT_EQ(assoc::MimeOf(".AVI"), kAvi);
-    EXPECT_EQ(assoc::MimeOf("mms"), "x-scheme-handler/mms");
-    EXPECT_EQ(assoc::MimeOf(".mp4"), "");
 }
 
 std::string Shell(const std::string& command) {
@@ -248,10 +211,7 @@ TEST(Associations, OtherReadersSeeThePlayerAndThenThePreviousOwnerAgain) {
 // A store that cannot be written (or is no file) changes nothing, the player's backups included,
 // and says so; one that is a pipe is not waited on.
 TEST(Associations, AStoreThatCannotBeWrittenChangesNothing) {
-    const struct {
-        const char* name;
-        void (*prepare)(const std::string& list);
-    } rows[] = {
+    const std::pair<const char*, void (*)(const std::string& list)> rows[] = {
         {"read-only",
          [](const std::string& list) {
              Write(list, "[Default Applications]\nvideo/x-msvideo=o;\n");
@@ -260,11 +220,11 @@ TEST(Associations, AStoreThatCannotBeWrittenChangesNothing) {
         {"a folder", [](const std::string& list) { fs::create_directories(list); }},
         {"a pipe", [](const std::string& list) { ::mkfifo(list.c_str(), 0600); }},
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
+    for (const auto& [name, prepare] : rows) {
+        SCOPED_TRACE(name);
         TempDir home;
         const std::string list = home.path + "/mimeapps.list", backups = home.path + "/b.ini";
-        row.prepare(list);
+        prepare(list);
         const std::string before = fs::is_regular_file(list) ? Read(list) : "";
         Write(backups, "[video/x-msvideo]\nTesvo.Bak=kept.desktop\n");
         const assoc::CAssociations store({list, backups, home.path + "/e"});

@@ -8,21 +8,6 @@
 
 namespace {
 
-TEST(IniText, RoundTripsKoreanNamesAndAwkwardValues) {
-    ini::Sections in;
-    in["폰트"]["이름"] = "굴림";
-    in["Folder"]["Last"] = "/영화/a b/\"q\"; x=y [z]";
-    in["Folder"]["Sami"] = "  leading and trailing  ";
-    in["edge"]["back\\slash"] = "line1\nline2\r\tend\\";
-    in["edge"]["=key"] = "=value";
-    in["edge"]["[notsection"] = "";
-    in["edge"][";notcomment"] = "#notcomment";
-    in[""]["general"] = "1";
-    const ini::ParseResult out = ini::Parse(ini::Write(in));
-    EXPECT_FALSE(out.damaged);
-    EXPECT_EQ(out.sections, in);
-}
-
 TEST(IniText, ReadsHandWrittenFilesAndFlagsDamage) {
     using namespace std::string_view_literals;
     // Text, damaged, section, key, value (nullptr: the key must be absent).

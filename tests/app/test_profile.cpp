@@ -13,6 +13,9 @@
 
 namespace {
 
+// Korean, quotes, separators, comment and section marks, line breaks and outer blanks.
+const QString kAwkward = " 값 %1 \"q\" \\ = ;#[x]\n\r\tend\\ ";
+
 class ProfileTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -34,7 +37,7 @@ TEST_F(ProfileTest, EveryKeyRoundTripsWithItsKoreanNames) {
     int n = 1000;
     for (const auto& key : profile::kIntKeys) EXPECT_TRUE(CProfile::Write(key, -(++n)));
     for (const auto& key : profile::kStringKeys)
-        EXPECT_TRUE(CProfile::Write(key, QString("값 %1 \"quoted\" \\ =").arg(key.name)));
+        EXPECT_TRUE(CProfile::Write(key, kAwkward.arg(key.name)));
 
     CProfile::Root(path_);  // a fresh start reads the file back
     EXPECT_TRUE(CProfile::KeptAsidePath().isEmpty());
@@ -42,7 +45,7 @@ TEST_F(ProfileTest, EveryKeyRoundTripsWithItsKoreanNames) {
     for (const auto& key : profile::kIntKeys)
         EXPECT_EQ(CProfile::GetInt(key.section, key.name, 7), -(++n)) << key.name;
     for (const auto& key : profile::kStringKeys)
-        EXPECT_EQ(CProfile::Get(key), QString("값 %1 \"quoted\" \\ =").arg(key.name));
+        EXPECT_EQ(CProfile::Get(key), kAwkward.arg(key.name));
     CProfile::Write(profile::kCaptionFolder, QString());  // empty is a value, not absence
     EXPECT_EQ(CProfile::GetString("Folder", "Sami", "absent"), "");
 }
