@@ -47,11 +47,11 @@ Layout Lay(std::string_view text, std::span<const int32_t> ends, int w = 640, in
 TEST(CaptionLayout, FontFromPicture) {
     // Content width, natural width and height, size ratio, font.
     const std::tuple<int, int, int, int, FontMetrics> rows[] = {
-        {640, 640, 480, 36, {27, 3}},     // P = 30.67
-        {640, 640, 480, 21, {47, 5}},     // P = 52.57
-        {640, 576, 480, 36, {30, 3}},     // a cropped source is not used: natural size only
-        {640, 320, 0, 36, {0, 0}},        // sound only: no font
-        {640, 640, 480, 0, {0, 0}},       // a garbage ratio shows nothing
+        {640, 640, 480, 36, {27, 3}},  // P = 30.67
+        {640, 640, 480, 21, {47, 5}},  // P = 52.57
+        {640, 576, 480, 36, {30, 3}},  // a cropped source is not used: natural size only
+        {640, 320, 0, 36, {0, 0}},     // sound only: no font
+        {640, 640, 480, 0, {0, 0}},    // a garbage ratio shows nothing
     };
     for (const auto& [content, w, h, ratio, font] : rows)
         EXPECT_EQ(ComputeFont(content, w, h, ratio), font) << w << "x" << h << " / " << ratio;
